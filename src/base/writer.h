@@ -1,0 +1,54 @@
+// The one buffered writer for standard output. The report's lines go through
+// Printf; the hot paths (record listing, data dump, symbol names) fill the
+// buffer in place through Reserve/Commit or Put.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "base/output_sink.h"
+
+namespace romscope {
+
+class Writer {
+ public:
+  static constexpr size_t kDefaultCapacity = 1 << 20;
+
+  explicit Writer(OutputSink& sink, size_t capacity = kDefaultCapacity);
+  ~Writer();
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+
+  void Put(const char* data, size_t size);
+  void Put(std::string_view text) { Put(text.data(), text.size()); }
+  void PutChar(char c) {
+    if (used_ == buffer_.size()) Flush();
+    buffer_[used_++] = c;
+  }
+  void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  // Room for `size` bytes (at most the capacity) to be filled in place and
+  // then handed over with Commit.
+  char* Reserve(size_t size) {
+    if (buffer_.size() - used_ < size) Flush();
+    return buffer_.data() + used_;
+  }
+  void Commit(size_t size) { used_ += size; }
+  size_t Capacity() const { return buffer_.size(); }
+
+  // Hands the buffered bytes to the sink. After a failed write the writer
+  // drops everything that follows, so a run can go on without piling up output.
+  bool Flush();
+  bool Failed() const { return failed_; }
+  const OutputSink& Sink() const { return sink_; }
+
+ private:
+  OutputSink& sink_;
+  std::vector<char> buffer_;
+  size_t used_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace romscope

@@ -1,0 +1,45 @@
+// The open input image: a position for the front-to-back record scan, and
+// positional reads for everything after it. Small reads go through a block
+// cache, so the scan's 4-byte fields and the symbol report's one-byte reads
+// cost no system call each; large reads go straight to the source.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "host/byte_source.h"
+
+namespace romscope {
+
+class ImageFile {
+ public:
+  static constexpr size_t kBlockSize = 16384;
+
+  explicit ImageFile(ByteSource& source) : source_(source), block_(kBlockSize) {}
+
+  // Reads up to `size` bytes at the position and moves past what was read.
+  // Returns the count (short only at the end of the file) or -1 on an error.
+  int64_t Read(uint8_t* dst, size_t size);
+  // Moves the position forward; it may pass the end of the file.
+  void Skip(uint64_t count) {
+    position_ = count > UINT64_MAX - position_ ? UINT64_MAX : position_ + count;
+  }
+  uint64_t Tell() const { return position_; }
+  void Seek(uint64_t position) { position_ = position; }
+
+  // Reads at `offset` without touching the position.
+  int64_t ReadAt(uint64_t offset, uint8_t* dst, size_t size);
+
+ private:
+  bool LoadBlock(uint64_t offset);
+
+  ByteSource& source_;
+  uint64_t position_ = 0;
+  std::vector<uint8_t> block_;
+  uint64_t blockStart_ = 0;
+  size_t blockSize_ = 0;  // bytes valid in block_
+  bool blockValid_ = false;
+};
+
+}  // namespace romscope
