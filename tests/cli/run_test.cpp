@@ -1,0 +1,130 @@
+// Whole runs through the driver: every way a run ends, and its exit status.
+#include <gtest/gtest.h>
+
+#include "support/run_harness.h"
+
+namespace romscope::testing {
+namespace {
+
+const char kUsage[] =
+    "Usage: romscope [ options ] <filename>\r\n"
+    "Options:\r\n"
+    "  -d[ata]     Prints all data bytes (potentially huge output!)\r\n"
+    "  -t[oc]      Prints Table of Contents\r\n"
+    "  -o[bj]      Prints Table of Contents and Objects Information\r\n"
+    "  -r[ec]      Prints Record Information\r\n"
+    "  -sym        Prints Profiling Symbol Information\r\n";
+
+Bytes EmptyImage() {
+  return BinBuilder().Header(0x80000000, 0x1000).Build();
+}
+
+TEST(RunTest, UsageErrorsPrintNoBannerAndExitWithTwo) {
+  RunResult none = RunOnImage("romscope", EmptyImage());
+  EXPECT_EQ(none.out, std::string("Filename required\n") + kUsage);
+  EXPECT_EQ(none.err, "");
+  EXPECT_EQ(none.status, 2);
+
+  RunResult unknown = RunOnImage("romscope -q image.bin", EmptyImage());
+  EXPECT_EQ(unknown.out, std::string("Unknown option... -q\n") + kUsage);
+  EXPECT_EQ(unknown.status, 2);
+}
+
+TEST(RunTest, MissingFileSaysWhyOnStandardError) {
+  RunResult result = RunOnImage("romscope -rec missing.bin", EmptyImage());
+  EXPECT_EQ(result.out, "RomScope... missing.bin\nError opening missing.bin\n");
+  EXPECT_EQ(result.err, "romscope: cannot open 'missing.bin': No such file or directory\n");
+  EXPECT_EQ(result.status, 1);
+}
+
+TEST(RunTest, FileTooShortForTheSignature) {
+  for (size_t size : {0, 1, 6}) {
+    RunResult result = RunOnImage("romscope image.bin", BytesOf(std::string("B000FF\n", size)));
+    EXPECT_EQ(result.out, Banner() + "Error reading image.bin (1111)\n") << size;
+    EXPECT_EQ(result.status, 1);
+  }
+}
+
+TEST(RunTest, FailedSignatureReadIsAReadingError) {
+  FakeHost host;
+  host.files["image.bin"] = EmptyImage();
+  host.failFrom["image.bin"] = 3;
+  RunResult result = RunWithHost("romscope image.bin", host);
+  EXPECT_EQ(result.out, Banner() + "Error reading image.bin (1111)\n");
+  EXPECT_EQ(result.status, 1);
+}
+
+TEST(RunTest, WrongSignatureIsNoBinFile) {
+  // "B000FF" written with the letter O is exactly what the file must not hold.
+  Bytes image = EmptyImage();
+  image[1] = 'O';
+  RunResult result = RunOnImage("romscope -rec image.bin", image);
+  EXPECT_EQ(result.out, Banner() + "Missing initial signature (BOOOFF\n). Not a BIN file\n");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.status, 1);
+}
+
+TEST(RunTest, SignatureWithoutStartOrLengthPrintsOnlyTheBanner) {
+  for (size_t size = 7; size <= 14; ++size) {
+    RunResult result = RunOnImage("romscope image.bin", BinBuilder().BuildTruncated(size));
+    EXPECT_EQ(result.out, Banner()) << size;
+    EXPECT_EQ(result.err,
+              "romscope: image.bin: the BIN header is truncated (no image start and "
+              "length)\n")
+        << size;
+    EXPECT_EQ(result.status, 1) << size;
+  }
+}
+
+TEST(RunTest, HeaderAloneIsACompleteRun) {
+  RunResult result = RunOnImage("romscope -rec -data -toc -obj -sym -c image.bin", EmptyImage());
+  EXPECT_EQ(result.out, Banner() + "Image Start = 0x80000000, length = 0x00001000\nDone.\n");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.status, 0);
+}
+
+TEST(RunTest, DebugBreakComesFirstWhenTheVariableExistsInAnyCase) {
+  FakeHost host;
+  host.files["image.bin"] = EmptyImage();
+  RunResult plain = RunWithHost("romscope image.bin", host);
+  EXPECT_EQ(host.breaks, 0);
+
+  host.environment = {"D_BREAK"};
+  RunResult withBreak = RunWithHost("romscope image.bin", host);
+  EXPECT_EQ(host.breaks, 1);
+  EXPECT_EQ(withBreak.out, plain.out);
+  EXPECT_EQ(withBreak.status, 0);
+
+  // Before the command line is looked at: a usage error still breaks first.
+  RunWithHost("romscope", host);
+  EXPECT_EQ(host.breaks, 2);
+}
+
+TEST(RunTest, SymAndCheckfilesAloneAddNothing) {
+  Bytes image = BinBuilder().Header(0, 0).Record(0x1000, "abcd").Terminator(0x1000).Build();
+  RunResult plain = RunOnImage("romscope image.bin", image);
+  RunResult flags = RunOnImage("romscope -sym -checkfiles image.bin", image);
+  EXPECT_EQ(plain.out, Banner() + "Image Start = 0x00000000, length = 0x00000000\n" +
+                           "\t\tStart address = 0x00001000\nDone.\n");
+  EXPECT_EQ(flags.out, plain.out);
+}
+
+class FailingSink : public OutputSink {
+ public:
+  bool Write(const char*, size_t) override { return false; }
+  std::string ErrorText() const override { return "No space left on device"; }
+};
+
+TEST(RunTest, FailedStandardOutputIsReportedAndFailsTheRun) {
+  FakeHost host;
+  host.files["image.bin"] = EmptyImage();
+  FailingSink outSink;
+  StringSink errSink;
+  Writer out(outSink);
+  Diagnostics diag(out, errSink);
+  EXPECT_EQ(RunRomscope("romscope image.bin", host, out, diag), 1);
+  EXPECT_EQ(errSink.text, "romscope: error writing standard output: No space left on device\n");
+}
+
+}  // namespace
+}  // namespace romscope::testing

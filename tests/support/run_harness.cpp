@@ -1,0 +1,49 @@
+#include "support/run_harness.h"
+
+#include <strings.h>
+
+namespace romscope::testing {
+
+bool FakeHost::EnvironmentHas(const char* name) {
+  for (const std::string& variable : environment) {
+    if (::strcasecmp(variable.c_str(), name) == 0) return true;
+  }
+  return false;
+}
+
+std::unique_ptr<ByteSource> FakeHost::OpenInput(const std::string& path, std::string* reason) {
+  auto found = files.find(path);
+  if (found == files.end()) {
+    *reason = "No such file or directory";
+    return nullptr;
+  }
+  auto fail = failFrom.find(path);
+  return std::make_unique<MemorySource>(found->second,
+                                        fail == failFrom.end() ? UINT64_MAX : fail->second);
+}
+
+RunResult RunWithHost(const std::string& commandLine, FakeHost& host) {
+  StringSink outSink;
+  StringSink errSink;
+  RunResult result;
+  {
+    Writer out(outSink, 4096);  // small, so that tests cross many flushes
+    Diagnostics diag(out, errSink);
+    result.status = RunRomscope(commandLine, host, out, diag);
+  }
+  result.out = outSink.text;
+  result.err = errSink.text;
+  return result;
+}
+
+RunResult RunOnImage(const std::string& commandLine, const Bytes& image) {
+  FakeHost host;
+  host.files["image.bin"] = image;
+  return RunWithHost(commandLine, host);
+}
+
+std::string Banner(const std::string& path) {
+  return "RomScope... " + path + "\n";
+}
+
+}  // namespace romscope::testing

@@ -1,0 +1,42 @@
+// Whole runs in-process: a command line and in-memory files in; standard
+// output, standard error and the exit status out.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "cli/driver.h"
+#include "support/bin_builder.h"
+
+namespace romscope::testing {
+
+class FakeHost : public HostServices {
+ public:
+  bool EnvironmentHas(const char* name) override;
+  void DebugBreak() override { ++breaks; }
+  std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) override;
+
+  std::map<std::string, Bytes> files;
+  std::map<std::string, uint64_t> failFrom;  // per file: reads from here on fail
+  std::set<std::string> environment;         // variable names, as set
+  int breaks = 0;
+  // What the output held when the debug break was raised (it must be empty).
+  std::string* outputAtBreak = nullptr;
+};
+
+struct RunResult {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+RunResult RunWithHost(const std::string& commandLine, FakeHost& host);
+// Runs `commandLine` with `image` as the file "image.bin".
+RunResult RunOnImage(const std::string& commandLine, const Bytes& image);
+
+// The lines every run on a readable image starts with.
+std::string Banner(const std::string& path = "image.bin");
+
+}  // namespace romscope::testing
