@@ -1,13 +1,139 @@
 #include "image/data_dump.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "base/format.h"
+
 namespace romscope {
+namespace {
+
+// One dump line: " 0x%08X :", four groups of " " and eight digits, " ",
+// the sixteen column characters, " " and the line break.
+constexpr size_t kLineSize = 68;
+constexpr size_t kColumnAt = 50;
+
+// The printable column: bytes from blank to '~' stand for themselves.
+struct ColumnTable {
+  char chars[256];
+  constexpr ColumnTable() : chars() {
+    for (int b = 0; b < 256; ++b) chars[b] = (b >= 0x20 && b <= 0x7E) ? static_cast<char>(b) : '.';
+  }
+};
+constexpr ColumnTable kColumn{};
+
+// Fills one line for `count` bytes (1 to 16); missing bytes become blanks in
+// both the hexadecimal part and the column, so every line has the same width.
+void FillLine(char* p, uint32_t address, const uint8_t* bytes, size_t count) {
+  p[0] = ' ';
+  p[1] = '0';
+  p[2] = 'x';
+  PutHex8(p + 3, address);
+  p[11] = ' ';
+  p[12] = ':';
+  char* hex = p + 13;
+  char* column = p + kColumnAt;
+  for (size_t i = 0; i < 16; ++i) {
+    if (i % 4 == 0) *hex++ = ' ';
+    if (i < count) {
+      hex = PutHexByte(hex, bytes[i]);
+      column[i] = kColumn.chars[bytes[i]];
+    } else {
+      hex[0] = ' ';
+      hex[1] = ' ';
+      hex += 2;
+      column[i] = ' ';
+    }
+  }
+  p[49] = ' ';
+  p[66] = ' ';
+  p[67] = '\n';
+}
+
+// The full-line case, without the per-byte tests.
+inline void FillFullLine(char* p, uint32_t address, const uint8_t* bytes) {
+  p[0] = ' ';
+  p[1] = '0';
+  p[2] = 'x';
+  PutHex8(p + 3, address);
+  p[11] = ' ';
+  p[12] = ':';
+  for (size_t group = 0; group < 4; ++group) {
+    char* hex = p + 13 + 9 * group;
+    const uint8_t* b = bytes + 4 * group;
+    hex[0] = ' ';
+    PutHexByte(hex + 1, b[0]);
+    PutHexByte(hex + 3, b[1]);
+    PutHexByte(hex + 5, b[2]);
+    PutHexByte(hex + 7, b[3]);
+  }
+  p[49] = ' ';
+  char* column = p + kColumnAt;
+  for (size_t i = 0; i < 16; ++i) column[i] = kColumn.chars[bytes[i]];
+  p[66] = ' ';
+  p[67] = '\n';
+}
+
+// The 32-bit wrapping sum of the bytes, eight at a time: byte pairs are added
+// into 16-bit lanes, which are emptied before they can overflow.
+uint32_t SumBytes(const uint8_t* data, size_t size) {
+  uint32_t sum = 0;
+  size_t i = 0;
+  constexpr uint64_t kLow = 0x00FF00FF00FF00FFull;
+  while (size - i >= 8) {
+    uint64_t lanes = 0;
+    size_t stop = i + std::min<size_t>((size - i) / 8, 128) * 8;
+    for (; i < stop; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, data + i, 8);
+      lanes += (word & kLow) + ((word >> 8) & kLow);
+    }
+    sum += static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
+                                 ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
+  }
+  for (; i < size; ++i) sum += data[i];
+  return sum;
+}
+
+// Prints the lines of one chunk whose first byte lies at `address`.
+void PrintChunk(Writer& out, uint32_t address, const uint8_t* data, size_t size) {
+  const size_t linesPerBatch = out.Capacity() / kLineSize;
+  size_t fullLines = size / 16;
+  size_t line = 0;
+  while (line < fullLines) {
+    size_t batch = std::min(linesPerBatch, fullLines - line);
+    char* p = out.Reserve(batch * kLineSize);
+    for (size_t i = 0; i < batch; ++i, ++line) {
+      FillFullLine(p + i * kLineSize, address + static_cast<uint32_t>(line * 16), data + line * 16);
+    }
+    out.Commit(batch * kLineSize);
+  }
+  if (size % 16 != 0) {
+    char* p = out.Reserve(kLineSize);
+    FillLine(p, address + static_cast<uint32_t>(fullLines * 16), data + fullLines * 16, size % 16);
+    out.Commit(kLineSize);
+  }
+}
+
+}  // namespace
 
 void DumpRecordData(ImageFile& file, const RecordInfo& record, uint8_t* scratch, Writer& out) {
-  // The dump itself comes with the address reader; until then the data is
-  // passed over as without -data.
-  (void)scratch;
-  (void)out;
-  file.Skip(record.length);
+  uint32_t sum = 0;
+  uint32_t offset = 0;
+  uint32_t remaining = record.length;
+  while (remaining > 0) {
+    size_t chunk = std::min<uint32_t>(remaining, kScratchSize);
+    // A chunk that comes up short (the record runs past the end of the file)
+    // is neither printed nor summed.
+    if (file.Read(scratch, chunk) != static_cast<int64_t>(chunk)) break;
+    remaining -= static_cast<uint32_t>(chunk);
+    sum += SumBytes(scratch, chunk);
+    PrintChunk(out, record.start + offset, scratch, chunk);
+    offset += static_cast<uint32_t>(chunk);
+    if (out.Failed()) return;
+  }
+  out.Put("\n");
+  out.Put(sum == record.checksum ? " Chksum valid\n" : " Chksum error found in this record\n");
 }
 
 }  // namespace romscope

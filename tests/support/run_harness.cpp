@@ -1,6 +1,9 @@
 #include "support/run_harness.h"
 
+#include <gtest/gtest.h>
 #include <strings.h>
+
+#include <sstream>
 
 namespace romscope::testing {
 
@@ -40,6 +43,25 @@ RunResult RunOnImage(const std::string& commandLine, const Bytes& image) {
   FakeHost host;
   host.files["image.bin"] = image;
   return RunWithHost(commandLine, host);
+}
+
+void ExpectSameText(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return;
+  std::istringstream a(actual);
+  std::istringstream e(expected);
+  std::string lineA;
+  std::string lineE;
+  for (size_t number = 1;; ++number) {
+    bool moreA = static_cast<bool>(std::getline(a, lineA));
+    bool moreE = static_cast<bool>(std::getline(e, lineE));
+    if (!moreA || !moreE || lineA != lineE) {
+      ADD_FAILURE() << "texts differ at line " << number
+                    << "\n  actual:   " << (moreA ? lineA : "(end)")
+                    << "\n  expected: " << (moreE ? lineE : "(end)")
+                    << "\n  sizes: " << actual.size() << " and " << expected.size();
+      return;
+    }
+  }
 }
 
 std::string Banner(const std::string& path) {

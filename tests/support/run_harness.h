@@ -36,6 +36,9 @@ RunResult RunWithHost(const std::string& commandLine, FakeHost& host);
 // Runs `commandLine` with `image` as the file "image.bin".
 RunResult RunOnImage(const std::string& commandLine, const Bytes& image);
 
+// Compares long texts line by line and reports only the first difference.
+void ExpectSameText(const std::string& actual, const std::string& expected);
+
 // The lines every run on a readable image starts with.
 std::string Banner(const std::string& path = "image.bin");
 

@@ -1,0 +1,90 @@
+// Reads ROM content by address through the record table: fixed-size blocks,
+// NUL-terminated strings, and the byte runs that the symbol report walks.
+//
+// A record holds a range when it starts at or below the range and ends at or
+// after it, both as exact 64-bit sums; the first record in table order that
+// holds a range serves it. The terminator record holds no image data and is
+// never used. An index answers "the first holder" in logarithmic time for the
+// ranges that lie in one piece of the address space where the set of covering
+// records does not change; others fall back to a walk of the table.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "base/writer.h"
+#include "image/image_file.h"
+#include "image/record_table.h"
+
+namespace romscope {
+
+class ImageReader {
+ public:
+  // The largest fixed-size read accepted, the size of the scratch buffer.
+  static constexpr uint64_t kMaxRead = 65536;
+
+  // `records` must be complete: the index is built here.
+  ImageReader(ImageFile& file, const RecordTable& records, Writer& out);
+
+  // Reads `size` bytes (1 to kMaxRead) at address + bias (32-bit, wrapping)
+  // from the first record that holds them; no later record is tried when that
+  // read fails. A larger size is refused with a message before `dst` is
+  // touched, so a caller may pass any buffer then.
+  bool ReadImage(uint8_t* dst, uint32_t address, uint64_t size, uint32_t bias);
+
+  // Reads a NUL-terminated string at address + bias: from the first record, in
+  // table order, whose data holds the whole string and its NUL. At most
+  // capacity - 1 characters are stored, always followed by a NUL; on failure
+  // `dst` holds the empty string.
+  bool ReadString(char* dst, size_t capacity, uint32_t address, uint32_t bias);
+
+  // True when one record holds [address + bias, address + bias + length].
+  bool InRecordSpace(uint32_t address, uint32_t length, uint32_t bias) const;
+
+  // Where the byte at `address` comes from, as a one-byte read would take it,
+  // and how many addresses from it on are served the same way, from the same
+  // record's data in file order (up to the next address where another record
+  // starts or ends). False when no record holds the byte.
+  struct ByteRun {
+    uint64_t fileOffset;
+    uint64_t length;
+  };
+  bool FindByteRun(uint32_t address, ByteRun* run) const;
+
+  ImageFile& File() { return file_; }
+
+ private:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  void BuildIndex();
+  // Index of the piece holding `a`, or npos.
+  size_t PieceOf(uint64_t a) const;
+  uint32_t FirstHolder(uint64_t a, uint64_t b) const;
+  bool AnyHolder(uint64_t a, uint64_t b) const;
+  bool TryString(const RecordInfo& record, uint64_t a, char* dst, size_t capacity);
+  bool FindNul(uint64_t from, uint64_t limit, uint64_t* at);
+  void MarkNulFree(uint64_t from, uint64_t to);
+
+  ImageFile& file_;
+  const RecordTable& records_;
+  Writer& out_;
+
+  // Boundaries of the pieces: every start and end of a record with data.
+  // Piece k is [bounds_[k], bounds_[k+1]); first_[k] is the first record in
+  // table order that covers it, covering_[k] how many do.
+  std::vector<uint64_t> bounds_;
+  std::vector<uint32_t> first_;
+  std::vector<uint32_t> covering_;
+  // Records (zero-length ones too) by start, with the greatest end among
+  // each prefix: some record holds [a, b] exactly when the prefix of starts
+  // at or below a reaches b.
+  std::vector<uint64_t> sortedStarts_;
+  std::vector<uint64_t> prefixMaxEnd_;
+  // File ranges known to hold no NUL byte, start -> end, so that hostile
+  // images cannot make every string read scan the same long run again.
+  std::map<uint64_t, uint64_t> nulFree_;
+};
+
+}  // namespace romscope
