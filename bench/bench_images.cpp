@@ -1,0 +1,103 @@
+#include "bench_images.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace romscope::bench {
+namespace {
+
+constexpr uint32_t kMinDataRecord = 64 * 1024;
+constexpr uint32_t kMaxDataRecord = 1024 * 1024;
+
+uint64_t SplitMix64(uint64_t& state) {
+  uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+void FillRandom(testing::Bytes& data, uint64_t& state) {
+  size_t i = 0;
+  for (; i + 8 <= data.size(); i += 8) {
+    uint64_t word = SplitMix64(state);
+    std::memcpy(data.data() + i, &word, 8);
+  }
+  uint64_t word = SplitMix64(state);
+  for (; i < data.size(); ++i, word >>= 8) data[i] = static_cast<uint8_t>(word);
+}
+
+bool WriteAll(std::FILE* file, const testing::Bytes& bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+// A record header: start, length, checksum, little-endian.
+testing::Bytes RecordHeader(uint32_t start, uint32_t length, uint32_t checksum) {
+  testing::Bytes header;
+  testing::AppendLe32(header, start);
+  testing::AppendLe32(header, length);
+  testing::AppendLe32(header, checksum);
+  return header;
+}
+
+}  // namespace
+
+testing::Bytes SmallRecordsImage(uint32_t count) {
+  testing::BinBuilder builder;
+  builder.Header(kImageBase, count * 16u);
+  testing::Bytes data(16);
+  for (uint32_t i = 0; i < count; ++i) {
+    for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<uint8_t>(i * 16u + k);
+    builder.Record(kImageBase + i * 16u, data);
+  }
+  builder.Terminator(kImageBase);
+  return builder.Build();
+}
+
+testing::Bytes SpreadImage(uint32_t count, uint32_t recordSize) {
+  testing::BinBuilder builder;
+  builder.Header(kImageBase, count * recordSize);
+  uint64_t state = 0x5EED0001u;
+  testing::Bytes data(recordSize);
+  for (uint32_t i = 0; i < count; ++i) {
+    FillRandom(data, state);
+    builder.Record(kImageBase + i * recordSize, data);
+  }
+  builder.Terminator(kImageBase);
+  return builder.Build();
+}
+
+bool WriteDataImage(std::FILE* file, uint64_t dataBytes, uint64_t seed, DataImageFacts* facts) {
+  *facts = DataImageFacts{};
+  // The file header, alone: the builder with no records writes just that.
+  testing::Bytes header =
+      testing::BinBuilder().Header(kImageBase, static_cast<uint32_t>(dataBytes)).Build();
+  if (!WriteAll(file, header)) return false;
+  facts->fileBytes = header.size();
+
+  uint64_t state = seed;
+  uint32_t address = kImageBase;
+  testing::Bytes data;
+  data.reserve(kMaxDataRecord);
+  uint64_t left = dataBytes;
+  while (left > 0) {
+    uint32_t length = kMinDataRecord + static_cast<uint32_t>(SplitMix64(state) %
+                                                             (kMaxDataRecord - kMinDataRecord + 1));
+    length = static_cast<uint32_t>(std::min<uint64_t>(length, left));
+    data.resize(length);
+    FillRandom(data, state);
+    if (!WriteAll(file, RecordHeader(address, length, testing::SumOf(data))) ||
+        !WriteAll(file, data)) {
+      return false;
+    }
+    address += length;
+    left -= length;
+    facts->records += 1;
+    facts->dataBytes += length;
+    facts->fileBytes += 12u + length;
+  }
+  if (!WriteAll(file, RecordHeader(0, kImageBase, 0))) return false;
+  facts->fileBytes += 12u;
+  return true;
+}
+
+}  // namespace romscope::bench

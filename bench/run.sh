@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# The benchmark figures of romscope, each the median of 5 whole-process runs
+# after one warm-up run (which also brings the image into the page cache):
+#
+#   scan     romscope IMAGE          on an image of 1,000,000 records of 16 bytes
+#   listing  romscope -rec IMAGE     on the same image, next to cat of a file of
+#                                    the listing's size
+#   dump     romscope -data IMAGE    on an image of 512 MiB of record data, next
+#                                    to xxd of the same file
+#   reader   reader_bench            10,000,000 one-byte reads by address
+#
+# Usage: bench/run.sh [quick]
+#   quick    a 64 MiB data image instead of 512 MiB, for a fast check
+#
+# It configures and builds a Release build in build-bench, writes the images
+# to a temporary folder (under $BENCH_TMPDIR when set, else $TMPDIR or /tmp)
+# and removes it at the end. Output goes to /dev/null, so the figures are of
+# the work itself, not of a terminal or a disk.
+set -euo pipefail
+export LC_ALL=C
+
+mode=${1:-full}
+case $mode in
+  full) data_mib=512 ;;
+  quick) data_mib=64 ;;
+  *)
+    echo "usage: bench/run.sh [quick]" >&2
+    exit 2
+    ;;
+esac
+records=1000000
+runs=5
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-bench
+
+need() {
+  command -v "$1" >/dev/null || {
+    echo "run.sh: $1 is missing (Debian package $2)" >&2
+    exit 1
+  }
+}
+need cmake cmake
+need xxd xxd
+need awk gawk
+
+# Peak resident set size: GNU time's %M; without it, the children's
+# ru_maxrss as Python reports it; without either, none.
+if [ -x /usr/bin/time ]; then
+  rss_tool=time
+elif command -v python3 >/dev/null; then
+  rss_tool=python
+else
+  rss_tool=none
+  echo "run.sh: neither /usr/bin/time (Debian package time) nor python3: no peak RSS figures" >&2
+fi
+
+echo "== build (Release, $build)"
+log=$(mktemp)
+if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DROMSCOPE_BUILD_BENCHMARKS=ON \
+  -DROMSCOPE_BUILD_TESTS=OFF && cmake --build "$build" -j2 --target romscope gen_image reader_bench; } \
+  >"$log" 2>&1; then
+  cat "$log" >&2
+  rm -f "$log"
+  exit 1
+fi
+rm -f "$log"
+romscope=$build/romscope
+
+tmp=$(mktemp -d "${BENCH_TMPDIR:-${TMPDIR:-/tmp}}/romscope-bench.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+
+echo "== images ($tmp)"
+"$build/gen_image" records "$records" "$tmp/records.bin"
+"$build/gen_image" data "$data_mib" "$tmp/data.bin"
+data_bytes=$((data_mib * 1048576))
+
+# measure CMD...: one warm-up run, then $runs timed runs of CMD with standard
+# output to /dev/null. Sets med_s (median wall seconds, from bash's
+# microsecond clock around the run) and med_kib (median peak RSS in KiB, or
+# "n/a").
+measure() {
+  local secs=() kibs=() i t0 t1
+  "$@" >/dev/null
+  for ((i = 0; i < runs; i++)); do
+    case $rss_tool in
+      time)
+        t0=$EPOCHREALTIME
+        /usr/bin/time -f %M -o "$tmp/rss" "$@" >/dev/null
+        t1=$EPOCHREALTIME
+        kibs+=("$(tail -n 1 "$tmp/rss")")
+        ;;
+      python)
+        t0=$EPOCHREALTIME
+        python3 -c 'import resource, subprocess, sys
+subprocess.run(sys.argv[2:], stdout=subprocess.DEVNULL, check=True)
+open(sys.argv[1], "w").write("%d\n" % resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)' \
+          "$tmp/rss" "$@"
+        t1=$EPOCHREALTIME
+        kibs+=("$(cat "$tmp/rss")")
+        ;;
+      none)
+        t0=$EPOCHREALTIME
+        "$@" >/dev/null
+        t1=$EPOCHREALTIME
+        kibs+=(n/a)
+        ;;
+    esac
+    secs+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f", b - a }')")
+  done
+  med_s=$(printf '%s\n' "${secs[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p")
+  med_kib=$(printf '%s\n' "${kibs[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p")
+  echo "   runs (s): ${secs[*]}" >&2
+}
+
+calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+
+rows=()
+row() { rows+=("$(printf '%-34s %-28s %-18s %s' "$1" "$2" "$3" "$4")"); }
+cmd() { rows+=("    \$ $*"); }
+
+echo "== scan" >&2
+measure "$romscope" "$tmp/records.bin"
+scan_s=$med_s
+verdict=$(calc '%s' "($scan_s < 1) ? \"met\" : \"MISSED\"")
+row "scan, $records records" "$(calc '%.3f s' "$scan_s")" "well under 1 s" "$verdict"
+cmd "$romscope $tmp/records.bin > /dev/null"
+
+echo "== listing" >&2
+"$romscope" -rec "$tmp/records.bin" >"$tmp/listing.txt"
+listing_bytes=$(stat -c %s "$tmp/listing.txt")
+measure "$romscope" -rec "$tmp/records.bin"
+rec_s=$med_s
+measure cat "$tmp/listing.txt"
+cat_s=$med_s
+row "listing, $records records" "$(calc '%.3f s' "$rec_s")" "" "$(calc '%.1f MB/s of text' "$listing_bytes / $rec_s / 1e6")"
+cmd "$romscope -rec $tmp/records.bin > /dev/null"
+row "  peer: cat, $listing_bytes bytes" "$(calc '%.3f s' "$cat_s")" "" ""
+cmd "cat $tmp/listing.txt > /dev/null   (the listing's own text)"
+row "  ratio listing / cat" "$(calc '%.2f' "$rec_s / $cat_s")" "" ""
+
+echo "== dump" >&2
+measure "$romscope" -data "$tmp/data.bin"
+dump_s=$med_s
+dump_kib=$med_kib
+measure xxd "$tmp/data.bin"
+xxd_s=$med_s
+gbs=$(calc '%.3f' "$data_bytes / $dump_s / 1e9")
+verdict=$(calc '%s' "($gbs >= 1) ? \"met\" : \"MISSED\"")
+row "dump, $data_mib MiB of record data" "$(calc '%.3f s' "$dump_s")" "" ""
+cmd "$romscope -data $tmp/data.bin > /dev/null"
+row "  throughput" "$gbs GB/s of record data" ">= 1 GB/s" "$verdict"
+if [ "$dump_kib" = n/a ]; then
+  row "  peak RSS" "n/a" "<= 8 MiB" "not measured"
+else
+  verdict=$(calc '%s' "($dump_kib <= 8192) ? \"met\" : \"MISSED\"")
+  row "  peak RSS" "$dump_kib KiB ($(calc '%.2f' "$dump_kib / 1024") MiB)" "<= 8 MiB" "$verdict"
+fi
+row "  peer: xxd" "$(calc '%.3f s' "$xxd_s")" "" ""
+cmd "xxd $tmp/data.bin > /dev/null"
+ratio=$(calc '%.1f' "$xxd_s / $dump_s")
+verdict=$(calc '%s' "($ratio >= 15) ? \"met\" : \"MISSED\"")
+row "  ratio xxd / dump" "$ratio" ">= 15" "$verdict"
+
+echo "== reader" >&2
+bench_out=$("$build/reader_bench" 2>/dev/null)
+median_ms() {
+  echo "$bench_out" | awk -v name="$1" \
+    '$1 ~ ("^" name "/") && $1 ~ /_median$/ { v = $2; u = $3 }
+     END { if (u == "s") v *= 1000; else if (u == "us") v /= 1000; print v }'
+}
+rand_ms=$(median_ms BM_OneByteReadsRandom)
+seq_ms=$(median_ms BM_OneByteReadsSequential)
+gen_ms=$(median_ms BM_RandomAddressesOnly)
+verdict=$(calc '%s' "($rand_ms < 1000) ? \"met\" : \"MISSED\"")
+row "reader, 10M reads, random" "$(calc '%.0f ms' "$rand_ms")" "< 1 s" "$verdict"
+row "reader, 10M reads, sequential" "$(calc '%.0f ms' "$seq_ms")" "< 1 s" \
+  "$(calc '%s' "($seq_ms < 1000) ? \"met\" : \"MISSED\"")"
+row "  random addresses alone" "$(calc '%.0f ms' "$gen_ms")" "" ""
+cmd "$build/reader_bench   (medians of 5 passes of 10,000,000 one-byte ReadImage calls)"
+
+echo
+echo "romscope benchmarks, mode $mode: medians of $runs runs after a warm-up run"
+echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo);" \
+  "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+printf '%-34s %-28s %-18s %s\n' figure "median" goal verdict
+printf '%s\n' "${rows[@]}"
+echo
+echo "reader_bench medians:"
+echo "$bench_out" | grep -E '_median|source_' | grep _median || true
