@@ -2,7 +2,9 @@
 
 #include "cli/options.h"
 #include "image/image.h"
+#include "image/image_reader.h"
 #include "image/record_scan.h"
+#include "rom/report.h"
 #include "rom/toc_locator.h"
 
 namespace romscope {
@@ -53,8 +55,11 @@ int RunRomscope(std::string commandLine, HostServices& host, Writer& out, Diagno
   if (!CheckBinHeader(image, options.inputPath, out, diag)) return Finish(out, diag, kExitFailure);
   ScanRecords(image.file, options, out, image.scratch.data(), &image.records);
 
+  ImageReader reader(image.file, image.records, out);
   TocLocator locator;
-  while (!out.Failed() && locator.FindNextToc(image, out)) {
+  Report report(options, reader, image.scratch.data(), out, diag);
+  while (!out.Failed() && locator.FindNextToc(image, reader, out)) {
+    if (options.printToc || options.printObj) report.PrintToc(locator.pTOC(), locator.RomOffset());
   }
 
   out.Put("Done.\n");
