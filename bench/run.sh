@@ -122,9 +122,11 @@ cmd() { rows+=("    \$ $*"); }
 echo "== scan" >&2
 measure "$romscope" "$tmp/records.bin"
 scan_s=$med_s
+scan_kib=$med_kib
 verdict=$(calc '%s' "($scan_s < 1) ? \"met\" : \"MISSED\"")
 row "scan, $records records" "$(calc '%.3f s' "$scan_s")" "well under 1 s" "$verdict"
 cmd "$romscope $tmp/records.bin > /dev/null"
+row "  peak RSS" "$scan_kib KiB" "" ""
 
 echo "== listing" >&2
 "$romscope" -rec "$tmp/records.bin" >"$tmp/listing.txt"
