@@ -19,11 +19,10 @@ bool Holds(const RecordInfo& record, uint64_t a, uint64_t b) {
 }  // namespace
 
 ImageReader::ImageReader(ImageFile& file, const RecordTable& records, Writer& out)
-    : file_(file), records_(records), out_(out) {
-  BuildIndex();
-}
+    : file_(file), records_(records), out_(out) {}
 
 void ImageReader::BuildIndex() {
+  indexed_ = true;
   const size_t count = records_.Count() - (records_.HasTerminator() ? 1 : 0);
   std::vector<uint32_t> order(count);
   std::iota(order.begin(), order.end(), 0u);
@@ -113,6 +112,7 @@ bool ImageReader::ReadImage(uint8_t* dst, uint32_t address, uint64_t size, uint3
     }
     return false;
   }
+  EnsureIndex();
   const uint64_t a = static_cast<uint32_t>(address + bias);
   uint32_t holder = FirstHolder(a, a + size);
   if (holder == kNone) return false;
@@ -121,13 +121,15 @@ bool ImageReader::ReadImage(uint8_t* dst, uint32_t address, uint64_t size, uint3
          static_cast<int64_t>(size);
 }
 
-bool ImageReader::InRecordSpace(uint32_t address, uint32_t length, uint32_t bias) const {
+bool ImageReader::InRecordSpace(uint32_t address, uint32_t length, uint32_t bias) {
+  EnsureIndex();
   const uint64_t a = static_cast<uint32_t>(address + bias);
   return AnyHolder(a, a + length);
 }
 
 bool ImageReader::ReadString(char* dst, size_t capacity, uint32_t address, uint32_t bias) {
   if (capacity > 0) dst[0] = '\0';
+  EnsureIndex();
   const uint64_t a = static_cast<uint32_t>(address + bias);
   size_t piece = PieceOf(a);
   if (piece == SIZE_MAX || first_[piece] == kNone) return false;
@@ -206,7 +208,8 @@ void ImageReader::MarkNulFree(uint64_t from, uint64_t to) {
   nulFree_[from] = to;
 }
 
-bool ImageReader::FindByteRun(uint32_t address, ByteRun* run) const {
+bool ImageReader::FindByteRun(uint32_t address, ByteRun* run) {
+  EnsureIndex();
   size_t piece = PieceOf(address);
   if (piece == SIZE_MAX || first_[piece] == kNone) return false;
   const RecordInfo& record = records_[first_[piece]];

@@ -25,7 +25,8 @@ class ImageReader {
   // The largest fixed-size read accepted, the size of the scratch buffer.
   static constexpr uint64_t kMaxRead = 65536;
 
-  // `records` must be complete: the index is built here.
+  // `records` must be complete when the first read comes: the index is built
+  // then, so that a run that reads nothing by address does not pay for it.
   ImageReader(ImageFile& file, const RecordTable& records, Writer& out);
 
   // Reads `size` bytes (1 to kMaxRead) at address + bias (32-bit, wrapping)
@@ -41,7 +42,7 @@ class ImageReader {
   bool ReadString(char* dst, size_t capacity, uint32_t address, uint32_t bias);
 
   // True when one record holds [address + bias, address + bias + length].
-  bool InRecordSpace(uint32_t address, uint32_t length, uint32_t bias) const;
+  bool InRecordSpace(uint32_t address, uint32_t length, uint32_t bias);
 
   // Where the byte at `address` comes from, as a one-byte read would take it,
   // and how many addresses from it on are served the same way, from the same
@@ -51,7 +52,7 @@ class ImageReader {
     uint64_t fileOffset;
     uint64_t length;
   };
-  bool FindByteRun(uint32_t address, ByteRun* run) const;
+  bool FindByteRun(uint32_t address, ByteRun* run);
 
   ImageFile& File() { return file_; }
 
@@ -59,6 +60,9 @@ class ImageReader {
   static constexpr uint32_t kNone = UINT32_MAX;
 
   void BuildIndex();
+  void EnsureIndex() {
+    if (!indexed_) BuildIndex();
+  }
   // Index of the piece holding `a`, or npos.
   size_t PieceOf(uint64_t a) const;
   uint32_t FirstHolder(uint64_t a, uint64_t b) const;
@@ -70,6 +74,7 @@ class ImageReader {
   ImageFile& file_;
   const RecordTable& records_;
   Writer& out_;
+  bool indexed_ = false;
 
   // Boundaries of the pieces: every start and end of a record with data.
   // Piece k is [bounds_[k], bounds_[k+1]); first_[k] is the first record in
