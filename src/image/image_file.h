@@ -1,7 +1,10 @@
 // The open input image: a position for the front-to-back record scan, and
 // positional reads for everything after it. Small reads go through a block
-// cache, so the scan's 4-byte fields and the symbol report's one-byte reads
-// cost no system call each; large reads go straight to the source.
+// cache, so the scan's 4-byte fields and the reports' small reads cost no
+// system call each when nearby bytes were just read; large reads go straight
+// to the source. The block grows while reads move forward through the file
+// and shrinks again at a jump, so scattered small reads do not each pay for
+// a large block.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +18,7 @@ namespace romscope {
 class ImageFile {
  public:
   static constexpr size_t kBlockSize = 16384;
+  static constexpr size_t kMinBlock = 256;
 
   explicit ImageFile(ByteSource& source) : source_(source), block_(kBlockSize) {}
 
@@ -32,14 +36,17 @@ class ImageFile {
   int64_t ReadAt(uint64_t offset, uint8_t* dst, size_t size);
 
  private:
-  bool LoadBlock(uint64_t offset);
+  bool Covers(uint64_t offset, size_t size) const;
+  bool LoadBlock(uint64_t offset, size_t size);
 
   ByteSource& source_;
   uint64_t position_ = 0;
   std::vector<uint8_t> block_;
   uint64_t blockStart_ = 0;
-  size_t blockSize_ = 0;  // bytes valid in block_
+  size_t blockSize_ = 0;     // bytes valid in block_
+  bool blockAtEnd_ = false;  // the block came up short: the file ends there
   bool blockValid_ = false;
+  size_t readAhead_ = kMinBlock;
 };
 
 }  // namespace romscope

@@ -56,6 +56,30 @@ TEST(DataDumpTest, ColumnBoundsAndAllByteValues) {
                             "Done.\n");
 }
 
+TEST(DataDumpTest, EveryByteValueInFullLines) {
+  // Full lines take a faster path than partial ones; both must agree with
+  // the layout for every byte value.
+  RunResult result =
+      RunOnImage("romscope -d image.bin", BinBuilder().Record(0x7FFFFFF8, Sequence(256)).Build());
+  std::string expected = kHead + RecordLine("7FFFFFF8", "00000100", "00007F80");
+  for (int line = 0; line < 16; ++line) {
+    char text[80];
+    int at = std::snprintf(text, sizeof text, " 0x%08X :", 0x7FFFFFF8u + line * 16);
+    for (int i = 0; i < 16; ++i) {
+      if (i % 4 == 0) text[at++] = ' ';
+      at += std::snprintf(text + at, sizeof text - at, "%02X", line * 16 + i);
+    }
+    text[at++] = ' ';
+    for (int i = 0; i < 16; ++i) {
+      int b = line * 16 + i;
+      text[at++] = (b >= 0x20 && b <= 0x7E) ? static_cast<char>(b) : '.';
+    }
+    expected += std::string(text, at) + " \n";
+  }
+  expected += "\n Chksum valid\nDone.\n";
+  ExpectSameText(result.out, expected);
+}
+
 TEST(DataDumpTest, LengthZeroPrintsOnlyTheVerdict) {
   Bytes image = BinBuilder()
                     .RecordWithChecksum(0x100, {}, 0)
