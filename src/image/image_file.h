@@ -18,7 +18,7 @@ namespace romscope {
 class ImageFile {
  public:
   static constexpr size_t kBlockSize = 16384;
-  static constexpr size_t kMinBlock = 256;
+  static constexpr size_t kMinBlock = 64;
 
   explicit ImageFile(ByteSource& source) : source_(source), block_(kBlockSize) {}
 
