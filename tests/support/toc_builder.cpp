@@ -5,7 +5,11 @@
 namespace romscope::testing {
 
 void TocMemory::Put(uint32_t address, const Bytes& bytes) {
-  for (size_t i = 0; i < bytes.size(); ++i) bytes_[static_cast<uint32_t>(address + i)] = bytes[i];
+  // A run that passes 0xFFFFFFFF goes on at address 0.
+  size_t first =
+      static_cast<size_t>(std::min<uint64_t>(bytes.size(), (uint64_t{1} << 32) - address));
+  if (first > 0) writes_.push_back({address, Bytes(bytes.begin(), bytes.begin() + first)});
+  if (first < bytes.size()) writes_.push_back({0, Bytes(bytes.begin() + first, bytes.end())});
 }
 
 void TocMemory::Put32(uint32_t address, uint32_t value) {
@@ -21,13 +25,31 @@ void TocMemory::PutString(uint32_t address, const std::string& text) {
 }
 
 std::vector<std::pair<uint32_t, Bytes>> TocMemory::Extents() const {
-  std::vector<std::pair<uint32_t, Bytes>> extents;
-  for (const auto& [address, value] : bytes_) {
-    if (extents.empty() ||
-        uint64_t{extents.back().first} + extents.back().second.size() != address) {
-      extents.push_back({address, {}});
+  // The runs of consecutive addresses that the writes cover...
+  std::vector<std::pair<uint64_t, uint64_t>> spans;
+  for (const auto& [address, bytes] : writes_) {
+    if (!bytes.empty()) spans.push_back({address, uint64_t{address} + bytes.size()});
+  }
+  std::sort(spans.begin(), spans.end());
+  std::vector<std::pair<uint64_t, uint64_t>> runs;
+  for (const auto& span : spans) {
+    if (!runs.empty() && span.first <= runs.back().second) {
+      runs.back().second = std::max(runs.back().second, span.second);
+    } else {
+      runs.push_back(span);
     }
-    extents.back().second.push_back(value);
+  }
+  // ...each filled with the writes in the order they were made.
+  std::vector<std::pair<uint32_t, Bytes>> extents;
+  for (const auto& run : runs)
+    extents.push_back({static_cast<uint32_t>(run.first), Bytes(run.second - run.first)});
+  for (const auto& [address, bytes] : writes_) {
+    auto it = std::upper_bound(
+        extents.begin(), extents.end(), address,
+        [](uint32_t a, const std::pair<uint32_t, Bytes>& e) { return a < e.first; });
+    if (bytes.empty() || it == extents.begin()) continue;
+    --it;
+    std::copy(bytes.begin(), bytes.end(), it->second.begin() + (address - it->first));
   }
   return extents;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -25,7 +24,7 @@ class TocMemory {
   std::vector<std::pair<uint32_t, Bytes>> Extents() const;
 
  private:
-  std::map<uint32_t, uint8_t> bytes_;
+  std::vector<std::pair<uint32_t, Bytes>> writes_;  // in the order made
 };
 
 struct RomHeaderFields {
