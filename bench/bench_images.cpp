@@ -1,5 +1,9 @@
 #include "bench_images.h"
 
+#include <string>
+
+#include "support/toc_builder.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -98,6 +102,59 @@ bool WriteDataImage(std::FILE* file, uint64_t dataBytes, uint64_t seed, DataImag
   if (!WriteAll(file, RecordHeader(0, kImageBase, 0))) return false;
   facts->fileBytes += 12u;
   return true;
+}
+
+namespace {
+
+testing::Bytes TocImage(const testing::TocBuilder& toc) {
+  testing::TocMemory memory;
+  testing::TocBuilder::Placement placed = toc.Build(memory);
+  testing::BinBuilder bin;
+  bin.Header(placed.header.physFirst, placed.header.physLast - placed.header.physFirst);
+  // One record for all the tables, so that none of them straddles two.
+  testing::AddTocRecords(bin, memory, toc.pTOC(), 0, 0x7FFFFFF0u, 1u << 30, true);
+  bin.Terminator(kImageBase);
+  return bin.Build();
+}
+
+}  // namespace
+
+testing::Bytes ModulesImage(uint32_t modules, uint32_t sections) {
+  testing::TocBuilder toc(kImageBase);
+  toc.modules.resize(modules);
+  for (uint32_t i = 0; i < modules; ++i) {
+    testing::ModuleSpec& m = toc.modules[i];
+    m.name = "module" + std::to_string(i) + ".dll";
+    m.fileTime = testing::FileTimeOf(2001, 3, 7, 9, 5, 0) + i * 10000000ull;
+    m.size = 0x10000 + i;
+    m.loadOffset = 0x90000000u + i * 0x10000;
+    m.e32.entryrva = 0x1000 + i;
+    m.sections.resize(sections);
+    for (uint32_t j = 0; j < sections; ++j) {
+      m.sections[j] = {0x1000, 0x1000 * (j + 1), 0x800, 0x90000000u + j, 0x10000 + j, 0x60000020};
+    }
+  }
+  return TocImage(toc);
+}
+
+testing::Bytes SymbolsImage(uint32_t modules, uint32_t symbols) {
+  testing::TocBuilder toc(kImageBase);
+  toc.modules.resize(modules);
+  toc.profiles.resize(modules);
+  for (uint32_t i = 0; i < modules; ++i) {
+    toc.modules[i].name = "module" + std::to_string(i) + ".dll";
+    testing::ProfileSpec& p = toc.profiles[i];
+    p.modA = i;
+    p.startAddr = 0x90000000u + i * 0x10000;
+    p.endAddr = p.startAddr + 0xFFFF;
+    p.hits.resize(symbols);
+    p.names.resize(symbols);
+    for (uint32_t k = 0; k < symbols; ++k) {
+      p.hits[k] = k * 7 + i;
+      p.names[k] = "Function_" + std::to_string(i) + "_" + std::to_string(k) + "_xyz";
+    }
+  }
+  return TocImage(toc);
 }
 
 }  // namespace romscope::bench

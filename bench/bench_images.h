@@ -35,4 +35,12 @@ struct DataImageFacts {
 // the image's size. False when a write failed.
 bool WriteDataImage(std::FILE* file, uint64_t dataBytes, uint64_t seed, DataImageFacts* facts);
 
+// A table of contents of `modules` modules with `sections` section headers
+// each, for the detailed module report.
+testing::Bytes ModulesImage(uint32_t modules, uint32_t sections);
+
+// A table of contents of `modules` modules whose profile entries have
+// `symbols` symbols each, with names of about 20 characters.
+testing::Bytes SymbolsImage(uint32_t modules, uint32_t symbols);
+
 }  // namespace romscope::bench

@@ -4,6 +4,10 @@
 //   gen_image data MIB PATH    MIB mebibytes of pseudo-random record data in
 //                              records of 64 KiB to 1 MiB, then the terminator
 //   gen_image spread N PATH    N records of 4 KiB at consecutive addresses
+//   gen_image modules N S PATH a table of contents of N modules with S
+//                              section headers each
+//   gen_image symbols N S PATH a table of contents of N modules with S
+//                              profiling symbols each
 //
 // One line on standard output tells what was written: records, data bytes,
 // file bytes.
@@ -23,6 +27,7 @@ constexpr uint32_t kSpreadRecordSize = 4096;
 int Usage() {
   std::fprintf(stderr,
                "usage: gen_image records N PATH | data MIB PATH | spread N PATH\n"
+               "       gen_image modules N SECTIONS PATH | symbols N SYMBOLS PATH\n"
                "  records  N records of 16 data bytes each\n"
                "  data     about MIB mebibytes of data in records of 64 KiB to 1 MiB\n"
                "  spread   N records of 4 KiB each at consecutive addresses\n");
@@ -47,7 +52,30 @@ bool WriteBytes(const char* path, const romscope::testing::Bytes& image) {
 
 }  // namespace
 
+// The table-of-contents modes: gen_image modules|symbols N S PATH.
+int TocMode(const std::string& mode, const char* countText, const char* eachText,
+            const char* path) {
+  uint64_t count = 0;
+  uint64_t each = 0;
+  if (!ParseCount(countText, 2048, &count) || !ParseCount(eachText, 8192, &each)) return Usage();
+  romscope::testing::Bytes image =
+      mode == "modules"
+          ? romscope::bench::ModulesImage(static_cast<uint32_t>(count), static_cast<uint32_t>(each))
+          : romscope::bench::SymbolsImage(static_cast<uint32_t>(count),
+                                          static_cast<uint32_t>(each));
+  if (!WriteBytes(path, image)) {
+    std::fprintf(stderr, "gen_image: %s: %s\n", path, std::strerror(errno));
+    return 1;
+  }
+  std::printf("%s: %" PRIu64 " modules, %" PRIu64 " %s each, %zu file bytes\n", path, count, each,
+              mode == "modules" ? "sections" : "symbols", image.size());
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 5 && (std::string(argv[1]) == "modules" || std::string(argv[1]) == "symbols")) {
+    return TocMode(argv[1], argv[2], argv[3], argv[4]);
+  }
   if (argc != 4) return Usage();
   const std::string mode = argv[1];
   const char* path = argv[3];

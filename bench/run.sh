@@ -8,6 +8,10 @@
 #   dump     romscope -data IMAGE    on an image of 512 MiB of record data, next
 #                                    to xxd of the same file
 #   reader   reader_bench            10,000,000 one-byte reads by address
+#   modules  romscope -obj IMAGE     on a table of contents of 2048 modules with
+#                                    10 section headers each
+#   symbols  romscope -toc -sym IMAGE  on a table of contents of 1000 modules
+#                                    with 1000 profiling symbols each
 #
 # Usage: bench/run.sh [quick]
 #   quick    a 64 MiB data image instead of 512 MiB, for a fast check
@@ -73,6 +77,8 @@ trap 'rm -rf "$tmp"' EXIT
 echo "== images ($tmp)"
 "$build/gen_image" records "$records" "$tmp/records.bin"
 "$build/gen_image" data "$data_mib" "$tmp/data.bin"
+"$build/gen_image" modules 2048 10 "$tmp/modules.bin"
+"$build/gen_image" symbols 1000 1000 "$tmp/symbols.bin"
 data_bytes=$((data_mib * 1048576))
 
 # measure CMD...: one warm-up run, then $runs timed runs of CMD with standard
@@ -163,6 +169,19 @@ cmd "xxd $tmp/data.bin > /dev/null"
 ratio=$(calc '%.1f' "$xxd_s / $dump_s")
 verdict=$(calc '%s' "($ratio >= 15) ? \"met\" : \"MISSED\"")
 row "  ratio xxd / dump" "$ratio" ">= 15" "$verdict"
+
+echo "== modules" >&2
+measure "$romscope" -obj "$tmp/modules.bin"
+row "modules, -obj, 2048 x 10 sections" "$(calc '%.3f s' "$med_s")" "well under 1 s" \
+  "$(calc '%s' "($med_s < 1) ? \"met\" : \"MISSED\"")"
+cmd "$romscope -obj $tmp/modules.bin > /dev/null"
+
+echo "== symbols" >&2
+measure "$romscope" -toc -sym "$tmp/symbols.bin"
+row "symbols, -toc -sym, 1000 x 1000" "$(calc '%.3f s' "$med_s")" "< 1 s" \
+  "$(calc '%s' "($med_s < 1) ? \"met\" : \"MISSED\"")"
+cmd "$romscope -toc -sym $tmp/symbols.bin > /dev/null"
+row "  peak RSS" "$med_kib KiB" "" ""
 
 echo "== reader" >&2
 bench_out=$("$build/reader_bench" 2>/dev/null)
