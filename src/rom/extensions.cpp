@@ -82,7 +82,7 @@ bool Report::PrintExtensions(uint32_t ulExtensions) {
 
   ChainLinks links(reader_, romOffset_);
   const uint64_t repeat = next != 0 ? FirstRepeat(links, ulExtensions) : 0;
-  for (uint64_t position = 1; next != 0; ++position) {
+  for (uint64_t position = 1; next != 0 && !Stopped(); ++position) {
     if (position == repeat) {
       diag_.Warn("the extension chain leads back to 0x%08X, which was read already", next);
       return true;

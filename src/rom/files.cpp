@@ -26,7 +26,7 @@ void Report::PrintFiles() {
     return;
   }
   out_.Put("\nFILES ----------------------------------------\n");
-  for (uint32_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < count && !Stopped(); ++i) {
     const uint8_t* entry = scratch_ + static_cast<size_t>(kFileEntrySize) * i;
     const uint32_t attributes = Read32le(entry);
     const uint32_t nFileSize = Read32le(entry + 12);

@@ -20,7 +20,7 @@ void Report::PrintModules() {
     return;
   }
   out_.Put("\nMODULES ---------------------------------------\n");
-  for (uint32_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < count && !Stopped(); ++i) {
     const uint8_t* entry = scratch_ + static_cast<size_t>(kTocEntrySize) * i;
     ReadName(Read32le(entry + 16));
     ConvertTime(Read64le(entry + 4));
@@ -67,7 +67,7 @@ void Report::PrintModuleDetails(const uint8_t* entry) {
   out_.Printf("        e32_vsize           : 0x%X\n", Read32le(e32 + 20));
   out_.Printf("        e32_timestamp       : 0x%X\n", Read32le(e32 + 32));
 
-  for (uint32_t j = 0; j < objcnt; ++j) {
+  for (uint32_t j = 0; j < objcnt && !Stopped(); ++j) {
     // The heading stands also for a header that cannot be read.
     out_.Printf("    o32_rom[%u] (%s) ------------------------\n", j, name_);
     uint8_t o32[kO32Size];

@@ -52,6 +52,9 @@ class Report {
   void PrintFiles();
   void PrintSymbols();
 
+  // Once standard output has failed nothing more can be shown: the long
+  // loops of the report stop early.
+  bool Stopped() const { return out_.Failed(); }
   // Reads at a table address.
   bool Read(uint8_t* dst, uint32_t address, uint64_t size) {
     return reader_.ReadImage(dst, address, size, romOffset_);

@@ -26,7 +26,7 @@ void Report::PrintSymbols() {
   }
   out_.Put("\nSYMBOLS ---------------------------------------\n");
   if (hitTable_.empty()) hitTable_.resize(ImageReader::kMaxRead);
-  for (uint32_t i = 0; i < count; ++i) {
+  for (uint32_t i = 0; i < count && !Stopped(); ++i) {
     const uint8_t* entry = scratch_ + static_cast<size_t>(kProfileEntrySize) * i;
     const uint32_t numsyms = Read32le(entry + 20);
     const uint32_t hitAddr = Read32le(entry + 24);
@@ -41,7 +41,7 @@ void Report::PrintSymbols() {
       continue;
     }
     uint32_t nameAddress = symAddr;
-    for (uint32_t k = 0; k < numsyms; ++k) {
+    for (uint32_t k = 0; k < numsyms && !Stopped(); ++k) {
       char* line = out_.Reserve(32);
       char* p = PutLiteral(line, "       0x");
       p = PutHex8(p, Read32le(hitTable_.data() + static_cast<size_t>(kHitEntrySize) * k));
@@ -59,7 +59,7 @@ void Report::PrintSymbols() {
 // addresses, through a window of the file.
 void Report::PrintSymbolName(uint32_t* address) {
   uint64_t length = 0;
-  while (length < kLongestName) {
+  while (length < kLongestName && !Stopped()) {
     ImageReader::ByteRun run;
     if (!reader_.FindByteRun(*address + romOffset_, &run)) {
       *address += 1;
