@@ -26,39 +26,15 @@ struct ColumnTable {
 };
 constexpr ColumnTable kColumn{};
 
-// Fills one line for `count` bytes (1 to 16); missing bytes become blanks in
-// both the hexadecimal part and the column, so every line has the same width.
-void FillLine(char* p, uint32_t address, const uint8_t* bytes, size_t count) {
-  p[0] = ' ';
-  p[1] = '0';
-  p[2] = 'x';
-  PutHex8(p + 3, address);
-  p[11] = ' ';
-  p[12] = ':';
-  char* hex = p + 13;
-  char* column = p + kColumnAt;
-  for (size_t i = 0; i < 16; ++i) {
-    if (i % 4 == 0) *hex++ = ' ';
-    if (i < count) {
-      hex = PutHexByte(hex, bytes[i]);
-      column[i] = kColumn.chars[bytes[i]];
-    } else {
-      hex[0] = ' ';
-      hex[1] = ' ';
-      hex += 2;
-      column[i] = ' ';
-    }
-  }
-  p[49] = ' ';
-  p[66] = ' ';
-  p[67] = '\n';
+// Where the digits of byte i of a line start: each group of four bytes
+// follows a blank.
+constexpr size_t HexAt(size_t i) {
+  return 14 + 9 * (i / 4) + 2 * (i % 4);
 }
 
-#if defined(__SSE2__)
-// The full-line case, sixteen bytes at a time: every nibble becomes a digit
-// with a compare and an add, the digits are interleaved into pairs, and the
-// printable column is one range test.
-inline void FillFullLine(char* p, uint32_t address, const uint8_t* bytes) {
+// Everything of a line but its bytes: the address and the blanks between the
+// parts.
+inline void PutLineFrame(char* p, uint32_t address) {
   p[0] = ' ';
   p[1] = '0';
   p[2] = 'x';
@@ -72,7 +48,30 @@ inline void FillFullLine(char* p, uint32_t address, const uint8_t* bytes) {
   p[49] = ' ';
   p[66] = ' ';
   p[67] = '\n';
+}
 
+// Fills one line for `count` bytes (1 to 16); missing bytes become blanks in
+// both the hexadecimal part and the column, so every line has the same width.
+void FillLine(char* p, uint32_t address, const uint8_t* bytes, size_t count) {
+  PutLineFrame(p, address);
+  for (size_t i = 0; i < 16; ++i) {
+    if (i < count) {
+      PutHexByte(p + HexAt(i), bytes[i]);
+      p[kColumnAt + i] = kColumn.chars[bytes[i]];
+    } else {
+      p[HexAt(i)] = ' ';
+      p[HexAt(i) + 1] = ' ';
+      p[kColumnAt + i] = ' ';
+    }
+  }
+}
+
+#if defined(__SSE2__)
+// The full-line case, sixteen bytes at a time: every nibble becomes a digit
+// with a compare and an add, the digits are interleaved into pairs, and the
+// printable column is one range test.
+inline void FillFullLine(char* p, uint32_t address, const uint8_t* bytes) {
+  PutLineFrame(p, address);
   const __m128i data = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
   const __m128i nibble = _mm_set1_epi8(0x0F);
   const __m128i nine = _mm_set1_epi8(9);
@@ -86,42 +85,22 @@ inline void FillFullLine(char* p, uint32_t address, const uint8_t* bytes) {
   const __m128i second = digits(low);
   const __m128i pairs03 = _mm_unpacklo_epi8(first, second);  // bytes 0..7
   const __m128i pairs47 = _mm_unpackhi_epi8(first, second);  // bytes 8..15
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 14), pairs03);
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 23), _mm_srli_si128(pairs03, 8));
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 32), pairs47);
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 41), _mm_srli_si128(pairs47, 8));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + HexAt(0)), pairs03);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + HexAt(4)), _mm_srli_si128(pairs03, 8));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + HexAt(8)), pairs47);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + HexAt(12)), _mm_srli_si128(pairs47, 8));
 
   // Printable when byte - 0x20 is at most 0x5E, compared without sign.
   const __m128i shifted = _mm_sub_epi8(data, _mm_set1_epi8(0x20));
   const __m128i range = _mm_set1_epi8(0x5E);
   const __m128i printable = _mm_cmpeq_epi8(_mm_min_epu8(shifted, range), shifted);
-  const __m128i column = _mm_or_si128(_mm_and_si128(printable, data),
-                                      _mm_andnot_si128(printable, _mm_set1_epi8('.')));
+  const __m128i column =
+      _mm_or_si128(_mm_and_si128(printable, data), _mm_andnot_si128(printable, _mm_set1_epi8('.')));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p + kColumnAt), column);
 }
 #else
-// The full-line case, without the per-byte tests.
 inline void FillFullLine(char* p, uint32_t address, const uint8_t* bytes) {
-  p[0] = ' ';
-  p[1] = '0';
-  p[2] = 'x';
-  PutHex8(p + 3, address);
-  p[11] = ' ';
-  p[12] = ':';
-  for (size_t group = 0; group < 4; ++group) {
-    char* hex = p + 13 + 9 * group;
-    const uint8_t* b = bytes + 4 * group;
-    hex[0] = ' ';
-    PutHexByte(hex + 1, b[0]);
-    PutHexByte(hex + 3, b[1]);
-    PutHexByte(hex + 5, b[2]);
-    PutHexByte(hex + 7, b[3]);
-  }
-  p[49] = ' ';
-  char* column = p + kColumnAt;
-  for (size_t i = 0; i < 16; ++i) column[i] = kColumn.chars[bytes[i]];
-  p[66] = ' ';
-  p[67] = '\n';
+  FillLine(p, address, bytes, 16);
 }
 #endif
 

@@ -5,18 +5,12 @@
 #include <string>
 
 #include "base/output_sink.h"
+#include "support/run_harness.h"
 
 namespace romscope {
 namespace {
 
-const char kUsage[] =
-    "Usage: romscope [ options ] <filename>\r\n"
-    "Options:\r\n"
-    "  -d[ata]     Prints all data bytes (potentially huge output!)\r\n"
-    "  -t[oc]      Prints Table of Contents\r\n"
-    "  -o[bj]      Prints Table of Contents and Objects Information\r\n"
-    "  -r[ec]      Prints Record Information\r\n"
-    "  -sym        Prints Profiling Symbol Information\r\n";
+using testing::kUsageText;
 
 struct Parsed {
   int result;
@@ -62,7 +56,7 @@ TEST(OptionsTest, OnlyExactFormsAreOptions) {
        {"-D", "-Data", "-da", "-dat", "-s", "-symbols", "-", "-checkfile", "-TOC", "--toc"}) {
     Parsed parsed = Parse(std::string("romscope ") + token + " image.bin");
     EXPECT_EQ(parsed.result, 0) << token;
-    EXPECT_EQ(parsed.out, std::string("Unknown option... ") + token + "\n" + kUsage) << token;
+    EXPECT_EQ(parsed.out, std::string("Unknown option... ") + token + "\n" + kUsageText) << token;
   }
 }
 
@@ -70,7 +64,7 @@ TEST(OptionsTest, FileNameRequired) {
   for (const char* line : {"romscope", "romscope -t -rec", "romscope\t  "}) {
     Parsed parsed = Parse(line);
     EXPECT_EQ(parsed.result, 0) << line;
-    EXPECT_EQ(parsed.out, std::string("Filename required\n") + kUsage) << line;
+    EXPECT_EQ(parsed.out, std::string("Filename required\n") + kUsageText) << line;
   }
 }
 
@@ -89,7 +83,7 @@ TEST(OptionsTest, OptionsGoBeforeOrAfterTheNameAndTheLastNameWins) {
 TEST(OptionsTest, UnknownOptionAfterTheNameStillEndsTheRunAndLaterTokensAreNotRead) {
   Parsed parsed = Parse("romscope image.bin -x -y");
   EXPECT_EQ(parsed.result, 0);
-  EXPECT_EQ(parsed.out, std::string("Unknown option... -x\n") + kUsage);
+  EXPECT_EQ(parsed.out, std::string("Unknown option... -x\n") + kUsageText);
 }
 
 TEST(OptionsTest, AProgramNameWithABlankGivesMoreTokens) {
@@ -101,7 +95,7 @@ TEST(OptionsTest, AProgramNameWithABlankGivesMoreTokens) {
   EXPECT_EQ(later.options.inputPath, "image.bin");
   Parsed option = Parse("my -rom image.bin");
   EXPECT_EQ(option.result, 0);
-  EXPECT_EQ(option.out, std::string("Unknown option... -rom\n") + kUsage);
+  EXPECT_EQ(option.out, std::string("Unknown option... -rom\n") + kUsageText);
 }
 
 TEST(OptionsTest, QuotesDoNotKeepABlankInsideAName) {

@@ -6,27 +6,18 @@
 namespace romscope::testing {
 namespace {
 
-const char kUsage[] =
-    "Usage: romscope [ options ] <filename>\r\n"
-    "Options:\r\n"
-    "  -d[ata]     Prints all data bytes (potentially huge output!)\r\n"
-    "  -t[oc]      Prints Table of Contents\r\n"
-    "  -o[bj]      Prints Table of Contents and Objects Information\r\n"
-    "  -r[ec]      Prints Record Information\r\n"
-    "  -sym        Prints Profiling Symbol Information\r\n";
-
 Bytes EmptyImage() {
   return BinBuilder().Header(0x80000000, 0x1000).Build();
 }
 
 TEST(RunTest, UsageErrorsPrintNoBannerAndExitWithTwo) {
   RunResult none = RunOnImage("romscope", EmptyImage());
-  EXPECT_EQ(none.out, std::string("Filename required\n") + kUsage);
+  EXPECT_EQ(none.out, std::string("Filename required\n") + kUsageText);
   EXPECT_EQ(none.err, "");
   EXPECT_EQ(none.status, 2);
 
   RunResult unknown = RunOnImage("romscope -q image.bin", EmptyImage());
-  EXPECT_EQ(unknown.out, std::string("Unknown option... -q\n") + kUsage);
+  EXPECT_EQ(unknown.out, std::string("Unknown option... -q\n") + kUsageText);
   EXPECT_EQ(unknown.status, 2);
 }
 

@@ -16,28 +16,6 @@ namespace {
 const std::string kModules = "\nMODULES ---------------------------------------\n";
 const std::string kFiles = "\nFILES ----------------------------------------\n";
 
-// `toc` at record address = table address + romOffset, with `extra` records
-// of their own at table addresses.
-Bytes ImageOf(const TocBuilder& toc, uint32_t romOffset = 0,
-              const std::vector<std::pair<uint32_t, Bytes>>& extra = {}) {
-  TocMemory memory;
-  const TocBuilder::Placement placed = toc.Build(memory);
-  const RomHeaderFields& h = placed.header;
-  BinBuilder bin;
-  bin.Header(h.physFirst + romOffset, h.physLast - h.physFirst);
-  AddTocRecords(bin, memory, toc.pTOC(), romOffset,
-                ((placed.dataEnd + 0x100) & ~0xFFu) + romOffset);
-  for (const auto& [address, bytes] : extra) bin.Record(address + romOffset, bytes);
-  bin.Terminator(h.physFirst + romOffset);
-  return bin.Build();
-}
-
-// What a run prints after the ROM header's last line.
-std::string Sections(const std::string& commandLine, const Bytes& image) {
-  const std::string out = RunOnImage(commandLine, image).out;
-  return out.substr(out.find('\n', out.find("    Extensions          : ")) + 1);
-}
-
 FileSpec File(const std::string& name, uint32_t attributes, uint32_t size, uint32_t storedSize,
               uint32_t loadOffset) {
   FileSpec f;
@@ -104,9 +82,9 @@ TEST(FilesTest, LinesAndTheRecordTestOfCheckFiles) {
     checked += line + (c.inside ? "" : warning);
   }
   const Bytes image =
-      ImageOf(toc, 0x00100000, {{d, Bytes(0x100, 0x11)}, {d + 0x100, Bytes(0x100, 0x22)}});
-  EXPECT_EQ(Sections("romscope -toc image.bin", image), unchecked + "Done.\n");
-  EXPECT_EQ(Sections("romscope -toc -checkfiles image.bin", image), checked + "Done.\n");
+      SingleTocImage(toc, 0x00100000, {{d, Bytes(0x100, 0x11)}, {d + 0x100, Bytes(0x100, 0x22)}});
+  EXPECT_EQ(AfterRomHeader("romscope -toc image.bin", image), unchecked + "Done.\n");
+  EXPECT_EQ(AfterRomHeader("romscope -toc -checkfiles image.bin", image), checked + "Done.\n");
 }
 
 TEST(FilesTest, TableOfAtMost2340Entries) {
@@ -118,10 +96,11 @@ TEST(FilesTest, TableOfAtMost2340Entries) {
     expected += "      1/01/1601  00:00:00  __R_          0    " + std::to_string(1000000 + i) +
                 "                     f" + std::to_string(1000 + i) + " (ROM 0x00000000)\n";
   }
-  ExpectSameText(Sections("romscope -toc image.bin", ImageOf(toc)), expected + "Done.\n");
+  ExpectSameText(AfterRomHeader("romscope -toc image.bin", SingleTocImage(toc)),
+                 expected + "Done.\n");
 
   toc.files.push_back(File("f3340", 0, 0, 0, 0));
-  EXPECT_EQ(Sections("romscope -toc image.bin", ImageOf(toc)),
+  EXPECT_EQ(AfterRomHeader("romscope -toc image.bin", SingleTocImage(toc)),
             kModules + "Trying to read 65548 bytes (too big)\nCouldn't locate Files data\nDone.\n");
 }
 

@@ -17,28 +17,6 @@ const std::string kModules = "\nMODULES ---------------------------------------\
 const std::string kFiles = "\nFILES ----------------------------------------\n";
 const std::string kFilesDone = kFiles + "Done.\n";
 
-// `toc` at record address = table address + romOffset, with `extra` records
-// of their own at table addresses.
-Bytes ImageOf(const TocBuilder& toc, uint32_t romOffset = 0,
-              const std::vector<std::pair<uint32_t, Bytes>>& extra = {}) {
-  TocMemory memory;
-  const TocBuilder::Placement placed = toc.Build(memory);
-  const RomHeaderFields& h = placed.header;
-  BinBuilder bin;
-  bin.Header(h.physFirst + romOffset, h.physLast - h.physFirst);
-  AddTocRecords(bin, memory, toc.pTOC(), romOffset,
-                ((placed.dataEnd + 0x100) & ~0xFFu) + romOffset);
-  for (const auto& [address, bytes] : extra) bin.Record(address + romOffset, bytes);
-  bin.Terminator(h.physFirst + romOffset);
-  return bin.Build();
-}
-
-// What a run prints after the ROM header's last line.
-std::string Sections(const std::string& commandLine, const Bytes& image) {
-  const std::string out = RunOnImage(commandLine, image).out;
-  return out.substr(out.find('\n', out.find("    Extensions          : ")) + 1);
-}
-
 ModuleSpec Module(const std::string& name, uint64_t fileTime, uint32_t size,
                   uint32_t attributes = 0, uint32_t loadOffset = 0) {
   ModuleSpec m;
@@ -71,9 +49,9 @@ TEST(ModulesTest, ShortLinesAndDetailedBlocks) {
   toc.modules = {nk, gone, holes};
   Bytes o32;
   for (uint32_t v = 1; v <= 6; ++v) AppendLe32(o32, v);
-  const Bytes image = ImageOf(toc, 0x01000000, {{0x80300018, o32}});
+  const Bytes image = SingleTocImage(toc, 0x01000000, {{0x80300018, o32}});
 
-  EXPECT_EQ(Sections("romscope -toc image.bin", image),
+  EXPECT_EQ(AfterRomHeader("romscope -toc image.bin", image),
             kModules + "     3/07/2001  09:05:00        4096  nk.exe \n" +
                 "     0/00/0000  00:00:00  -2147483648  gone.dll \n" +
                 "    10/10/2010  10:10:10          -1  holes.dll \n" + kFilesDone);
@@ -130,7 +108,7 @@ TEST(ModulesTest, ShortLinesAndDetailedBlocks) {
                          "        o32_realaddr        : 0x5\n"
                          "        o32_flags           : 0x6\n";
   }
-  ExpectSameText(Sections("romscope -obj image.bin", image), expected + "\n" + kFilesDone);
+  ExpectSameText(AfterRomHeader("romscope -obj image.bin", image), expected + "\n" + kFilesDone);
 }
 
 TEST(ModulesTest, NamesAndTimesThatCannotBeHad) {
@@ -147,8 +125,8 @@ TEST(ModulesTest, NamesAndTimesThatCannotBeHad) {
                  Module(n259, 0, 5),
                  Module(n259 + "X", 0, 6),
                  Module(n259 + std::string(41, 'Y'), 0, 7)};
-  const Bytes image = ImageOf(toc, 0x100, {{0xA0001000, BytesOf("abc")}});
-  EXPECT_EQ(Sections("romscope -t image.bin", image),
+  const Bytes image = SingleTocImage(toc, 0x100, {{0xA0001000, BytesOf("abc")}});
+  EXPECT_EQ(AfterRomHeader("romscope -t image.bin", image),
             kModules + "     3/07/2001  09:05:00           1  first.dll \n" +
                 "     0/00/0000  00:00:00           2   \n" +
                 "     0/00/0000  00:00:00           3   \n" +
@@ -168,7 +146,8 @@ TEST(ModulesTest, TableOfAtMost2048Entries) {
     expected += "     1/01/1601  00:00:00     " + std::to_string(1000000 + i) + "  m" +
                 std::to_string(i) + " \n";
   }
-  ExpectSameText(Sections("romscope -toc image.bin", ImageOf(toc)), expected + kFilesDone);
+  ExpectSameText(AfterRomHeader("romscope -toc image.bin", SingleTocImage(toc)),
+                 expected + kFilesDone);
 
   // One more is refused; the file table is still sought behind all 2049.
   toc.modules.push_back(Module("m2048", 0, 2048));
@@ -176,21 +155,21 @@ TEST(ModulesTest, TableOfAtMost2048Entries) {
   toc.files[0].name = "after.txt";
   toc.files[0].size = 7;
   toc.files[0].loadOffset = 0x8C000000;
-  EXPECT_EQ(Sections("romscope -toc image.bin", ImageOf(toc)),
+  EXPECT_EQ(AfterRomHeader("romscope -toc image.bin", SingleTocImage(toc)),
             "Trying to read 65568 bytes (too big)\nERROR: Couldn't locate Modules data\n" + kFiles +
                 "      1/01/1601  00:00:00  ____          0          7                 after.txt "
                 "(ROM 0x8C000000)\nDone.\n");
 }
 
 TEST(ModulesTest, EmptyAndOversizedCounts) {
-  EXPECT_EQ(Sections("romscope -toc image.bin", ImageOf(TocBuilder(0x80000000))),
+  EXPECT_EQ(AfterRomHeader("romscope -toc image.bin", SingleTocImage(TocBuilder(0x80000000))),
             kModules + kFilesDone);
   // Byte sizes of 2^31 and 0xFFFFFFFF * 28: the one past 32 bits is shown whole.
   TocBuilder toc(0x80000000);
   toc.keepCounts = true;
   toc.header.numModules = 0x04000000;
   toc.header.numFiles = 0xFFFFFFFF;
-  EXPECT_EQ(Sections("romscope -toc image.bin", ImageOf(toc)),
+  EXPECT_EQ(AfterRomHeader("romscope -toc image.bin", SingleTocImage(toc)),
             "Trying to read -2147483648 bytes (too big)\nERROR: Couldn't locate Modules data\n"
             "Trying to read 120259084260 bytes (too big)\nCouldn't locate Files data\nDone.\n");
 }

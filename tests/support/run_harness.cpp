@@ -64,6 +64,20 @@ void ExpectSameText(const std::string& actual, const std::string& expected) {
   }
 }
 
+std::string AfterRomHeader(const std::string& commandLine, const Bytes& image) {
+  const std::string out = RunOnImage(commandLine, image).out;
+  return out.substr(out.find('\n', out.find("    Extensions          : ")) + 1);
+}
+
+const char kUsageText[] =
+    "Usage: romscope [ options ] <filename>\r\n"
+    "Options:\r\n"
+    "  -d[ata]     Prints all data bytes (potentially huge output!)\r\n"
+    "  -t[oc]      Prints Table of Contents\r\n"
+    "  -o[bj]      Prints Table of Contents and Objects Information\r\n"
+    "  -r[ec]      Prints Record Information\r\n"
+    "  -sym        Prints Profiling Symbol Information\r\n";
+
 std::string Banner(const std::string& path) {
   return "RomScope... " + path + "\n";
 }

@@ -36,6 +36,12 @@ RunResult RunWithHost(const std::string& commandLine, FakeHost& host);
 // Runs `commandLine` with `image` as the file "image.bin".
 RunResult RunOnImage(const std::string& commandLine, const Bytes& image);
 
+// What a run prints after the ROM header's last line.
+std::string AfterRomHeader(const std::string& commandLine, const Bytes& image);
+
+// The usage text, as the tool prints it after a command-line error.
+extern const char kUsageText[];
+
 // Compares long texts line by line and reports only the first difference.
 void ExpectSameText(const std::string& actual, const std::string& expected);
 

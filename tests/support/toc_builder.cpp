@@ -296,7 +296,8 @@ void AddTocRecords(BinBuilder& bin, const TocMemory& memory, uint32_t pTOC, uint
   if (!signatureFirst) bin.Record(signatureRecordAddress, signature);
 }
 
-Bytes SingleTocImage(const TocBuilder& toc, uint32_t romOffset) {
+Bytes SingleTocImage(const TocBuilder& toc, uint32_t romOffset,
+                     const std::vector<std::pair<uint32_t, Bytes>>& extra) {
   TocMemory memory;
   TocBuilder::Placement placed = toc.Build(memory);
   const RomHeaderFields& h = placed.header;
@@ -304,6 +305,7 @@ Bytes SingleTocImage(const TocBuilder& toc, uint32_t romOffset) {
   bin.Header(h.physFirst + romOffset, h.physLast - h.physFirst);
   AddTocRecords(bin, memory, toc.pTOC(), romOffset,
                 ((placed.dataEnd + 0x100) & ~0xFFu) + romOffset);
+  for (const auto& [address, bytes] : extra) bin.Record(address + romOffset, bytes);
   bin.Terminator(h.physFirst + romOffset);
   return bin.Build();
 }

@@ -182,8 +182,10 @@ void AddTocRecords(BinBuilder& bin, const TocMemory& memory, uint32_t pTOC, uint
                    bool signatureFirst = false);
 
 // A complete image holding one table of contents, with a BIN header whose
-// range covers the header's physical range, and a terminator.
-Bytes SingleTocImage(const TocBuilder& toc, uint32_t romOffset = 0);
+// range covers the header's physical range, `extra` records of their own at
+// the table addresses given, and a terminator.
+Bytes SingleTocImage(const TocBuilder& toc, uint32_t romOffset = 0,
+                     const std::vector<std::pair<uint32_t, Bytes>>& extra = {});
 
 // A file time for a calendar date and time (UTC).
 uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second);
