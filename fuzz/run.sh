@@ -24,4 +24,4 @@ cd "$root/fuzz"
 # timeout catches runs that loop.
 exec "$build/romscope_fuzz" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 \
   -max_len=16384 -jobs="$jobs" -workers="$jobs" -artifact_prefix="$root/fuzz/artifacts/" \
-  -print_final_stats=1 "$root/fuzz/corpus-work" "$build/fuzz-seeds" "$root/fuzz/regressions"
+  -print_final_stats=1 -dict="$root/fuzz/romscope.dict" "$root/fuzz/corpus-work" "$build/fuzz-seeds" "$root/fuzz/regressions"
