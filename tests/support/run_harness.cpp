@@ -25,8 +25,26 @@ std::unique_ptr<ByteSource> FakeHost::OpenInput(const std::string& path, std::st
                                         fail == failFrom.end() ? UINT64_MAX : fail->second);
 }
 
+namespace {
+
+// Standard output with a ceiling, so that a fault that makes a run loop ends
+// as a failed test instead of a hang.
+class CappedSink : public StringSink {
+ public:
+  bool Write(const char* data, size_t size) override {
+    if (text.size() + size > kCap) return false;
+    return StringSink::Write(data, size);
+  }
+  std::string ErrorText() const override { return "test output cap reached"; }
+
+ private:
+  static constexpr size_t kCap = 256 << 20;
+};
+
+}  // namespace
+
 RunResult RunWithHost(const std::string& commandLine, FakeHost& host) {
-  StringSink outSink;
+  CappedSink outSink;
   StringSink errSink;
   RunResult result;
   {
