@@ -78,9 +78,17 @@ void ImageReader::BuildIndex() {
 }
 
 size_t ImageReader::PieceOf(uint64_t a) const {
-  auto it = std::upper_bound(bounds_.begin(), bounds_.end(), a);
-  if (it == bounds_.begin() || it == bounds_.end()) return SIZE_MAX;
-  return static_cast<size_t>(it - bounds_.begin()) - 1;
+  if (bounds_.empty() || a < bounds_.front() || a >= bounds_.back()) return SIZE_MAX;
+  // The last bound at or below a. The search has no data-dependent branch,
+  // so scattered reads do not stall on mispredictions one after another.
+  const uint64_t* base = bounds_.data();
+  size_t size = bounds_.size();
+  while (size > 1) {
+    const size_t half = size / 2;
+    base = base[half] <= a ? base + half : base;
+    size -= half;
+  }
+  return static_cast<size_t>(base - bounds_.data());
 }
 
 bool ImageReader::AnyHolder(uint64_t a, uint64_t b) const {
