@@ -5,9 +5,11 @@
 # Usage: fuzz/run.sh SECONDS [JOBS]
 #
 # Seeds: the corpus the image builder writes (valid images with every
-# section) and every reproducer in fuzz/regressions. New inputs are kept in
-# fuzz/corpus-work, findings in fuzz/artifacts; neither is committed. A crash
-# found becomes a regression: copy it into fuzz/regressions and fix it.
+# section), the committed corpus in fuzz/corpus, and every reproducer in
+# fuzz/regressions. New inputs are kept in fuzz/corpus-work, findings in
+# fuzz/artifacts; neither is committed. A crash found becomes a regression:
+# copy it into fuzz/regressions and fix it. To keep what a long run found:
+#   build-fuzz/romscope_fuzz -merge=1 fuzz/corpus fuzz/corpus-work
 set -euo pipefail
 seconds=${1:?usage: fuzz/run.sh SECONDS [JOBS]}
 jobs=${2:-1}
@@ -24,4 +26,6 @@ cd "$root/fuzz"
 # timeout catches runs that loop.
 exec "$build/romscope_fuzz" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 \
   -max_len=16384 -jobs="$jobs" -workers="$jobs" -artifact_prefix="$root/fuzz/artifacts/" \
-  -print_final_stats=1 -dict="$root/fuzz/romscope.dict" "$root/fuzz/corpus-work" "$build/fuzz-seeds" "$root/fuzz/regressions"
+  -print_final_stats=1 -dict="$root/fuzz/romscope.dict" "$root/fuzz/corpus-work" \
+  "$build/fuzz-seeds" "$root/fuzz/corpus" \
+  "$root/fuzz/regressions"
