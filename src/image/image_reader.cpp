@@ -216,16 +216,44 @@ void ImageReader::MarkNulFree(uint64_t from, uint64_t to) {
   nulFree_[from] = to;
 }
 
-bool ImageReader::FindByteRun(uint32_t address, ByteRun* run) {
+bool ImageReader::FindByteRun(uint32_t address, uint64_t* fileOffset, uint64_t* length) {
   EnsureIndex();
   size_t piece = PieceOf(address);
   if (piece == SIZE_MAX || first_[piece] == kNone) return false;
   const RecordInfo& record = records_[first_[piece]];
   // Addresses wrap at 2^32, where no record's data continues.
   const uint64_t end = std::min<uint64_t>(bounds_[piece + 1], uint64_t{1} << 32);
-  run->fileOffset = record.dataOffset + (address - record.start);
-  run->length = end - address;
+  *fileOffset = record.dataOffset + (address - record.start);
+  *length = end - address;
   return true;
+}
+
+const uint8_t* ImageReader::ReadByteRun(uint32_t address, size_t* count) {
+  uint64_t offset = 0;
+  uint64_t length = 0;
+  if (!FindByteRun(address, &offset, &length)) return nullptr;
+  size_t available = 0;
+  const uint8_t* bytes = WindowAt(offset, &available);
+  if (bytes == nullptr) return nullptr;
+  *count = static_cast<size_t>(std::min<uint64_t>(available, length));
+  return bytes;
+}
+
+const uint8_t* ImageReader::WindowAt(uint64_t offset, size_t* available) {
+  if (offset < windowStart_ || offset - windowStart_ >= windowSize_) {
+    if (window_.empty()) window_.resize(kMaxRead);
+    int64_t got = file_.ReadAt(offset, window_.data(), window_.size());
+    // A failed read may lie beyond this byte: this byte alone decides.
+    if (got < 0) got = file_.ReadAt(offset, window_.data(), 1);
+    if (got <= 0) {
+      windowSize_ = 0;
+      return nullptr;
+    }
+    windowStart_ = offset;
+    windowSize_ = static_cast<size_t>(got);
+  }
+  *available = windowSize_ - static_cast<size_t>(offset - windowStart_);
+  return window_.data() + (offset - windowStart_);
 }
 
 }  // namespace romscope

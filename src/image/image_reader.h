@@ -44,17 +44,13 @@ class ImageReader {
   // True when one record holds [address + bias, address + bias + length].
   bool InRecordSpace(uint32_t address, uint32_t length, uint32_t bias);
 
-  // Where the byte at `address` comes from, as a one-byte read would take it,
-  // and how many addresses from it on are served the same way, from the same
-  // record's data in file order (up to the next address where another record
-  // starts or ends). False when no record holds the byte.
-  struct ByteRun {
-    uint64_t fileOffset;
-    uint64_t length;
-  };
-  bool FindByteRun(uint32_t address, ByteRun* run);
-
-  ImageFile& File() { return file_; }
+  // The bytes that one-byte reads at address, address + 1, ... would give, as
+  // far as one record serves them (up to the next address where the first
+  // holder can change, and never past 2^32) and as far as the reader's
+  // read-ahead window holds; *count is set to their number, at least 1. Null
+  // when the byte at `address` cannot be read: no record holds it, or the
+  // file read fails. The bytes stay valid until the next call.
+  const uint8_t* ReadByteRun(uint32_t address, size_t* count);
 
  private:
   static constexpr uint32_t kNone = UINT32_MAX;
@@ -69,6 +65,12 @@ class ImageReader {
   bool AnyHolder(uint64_t a, uint64_t b) const;
   bool TryString(const RecordInfo& record, uint64_t a, char* dst, size_t capacity);
   bool FindNul(uint64_t from, uint64_t limit, uint64_t* at);
+  // Where the byte at `address` lies in the file, and how many addresses
+  // from it on are served from the same record's data; false when no record
+  // holds the byte.
+  bool FindByteRun(uint32_t address, uint64_t* fileOffset, uint64_t* length);
+  // File bytes from `offset` on, read ahead; null when that byte cannot be read.
+  const uint8_t* WindowAt(uint64_t offset, size_t* available);
   void MarkNulFree(uint64_t from, uint64_t to);
 
   ImageFile& file_;
@@ -90,6 +92,11 @@ class ImageReader {
   // File ranges known to hold no NUL byte, start -> end, so that hostile
   // images cannot make every string read scan the same long run again.
   std::map<uint64_t, uint64_t> nulFree_;
+  // Bytes read ahead for byte runs, so that a walk over names costs one file
+  // read per window, not one per byte.
+  std::vector<uint8_t> window_;
+  uint64_t windowStart_ = 0;
+  size_t windowSize_ = 0;
 };
 
 }  // namespace romscope

@@ -67,8 +67,6 @@ class Report {
   // Prints the name at *address as the one-byte-at-a-time reading gives it,
   // and moves *address to where the next name starts.
   void PrintSymbolName(uint32_t* address);
-  // File bytes from `offset` on, read ahead; null when that byte cannot be read.
-  const uint8_t* WindowAt(uint64_t offset, size_t* available);
 
   const RunOptions& options_;
   ImageReader& reader_;
@@ -84,9 +82,6 @@ class Report {
   char name_[kNameCapacity] = {};
   CalendarTime calendar_;
   std::vector<uint8_t> hitTable_;  // one module's hit table, 64 KiB
-  std::vector<uint8_t> window_;    // name bytes read ahead for the symbol section
-  uint64_t windowStart_ = 0;
-  size_t windowSize_ = 0;
 };
 
 }  // namespace romscope

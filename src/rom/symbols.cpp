@@ -11,7 +11,6 @@ namespace romscope {
 namespace {
 
 constexpr uint32_t kHitEntrySize = 8;
-constexpr size_t kWindowSize = 65536;
 // No name is longer than the address space; past that the walk has wrapped.
 constexpr uint64_t kLongestName = uint64_t{1} << 32;
 
@@ -56,57 +55,27 @@ void Report::PrintSymbols() {
 // Each byte of a name is what a one-byte read at its address gives: a NUL or
 // an unreadable byte ends the name, and the next name starts one address on.
 // The bytes are taken a run at a time, where one record serves a stretch of
-// addresses, through a window of the file.
+// addresses.
 void Report::PrintSymbolName(uint32_t* address) {
   uint64_t length = 0;
   while (length < kLongestName && !Stopped()) {
-    ImageReader::ByteRun run;
-    if (!reader_.FindByteRun(*address + romOffset_, &run)) {
-      *address += 1;
+    size_t take = 0;
+    const uint8_t* bytes = reader_.ReadByteRun(*address + romOffset_, &take);
+    if (bytes == nullptr) {
+      *address += 1;  // the byte cannot be read: it ends the name
       return;
     }
-    uint64_t offset = run.fileOffset;
-    uint64_t left = run.length;
-    while (left > 0) {
-      size_t available = 0;
-      const uint8_t* bytes = WindowAt(offset, &available);
-      if (bytes == nullptr) {
-        *address += 1;  // the byte cannot be read: it ends the name
-        return;
-      }
-      size_t take = static_cast<size_t>(std::min<uint64_t>(available, left));
-      const void* nul = std::memchr(bytes, 0, take);
-      if (nul != nullptr) {
-        size_t size = static_cast<size_t>(static_cast<const uint8_t*>(nul) - bytes);
-        out_.Put(reinterpret_cast<const char*>(bytes), size);
-        *address += static_cast<uint32_t>(size + 1);
-        return;
-      }
-      out_.Put(reinterpret_cast<const char*>(bytes), take);
-      *address += static_cast<uint32_t>(take);
-      offset += take;
-      left -= take;
-      length += take;
+    const void* nul = std::memchr(bytes, 0, take);
+    if (nul != nullptr) {
+      size_t size = static_cast<size_t>(static_cast<const uint8_t*>(nul) - bytes);
+      out_.Put(reinterpret_cast<const char*>(bytes), size);
+      *address += static_cast<uint32_t>(size + 1);
+      return;
     }
+    out_.Put(reinterpret_cast<const char*>(bytes), take);
+    *address += static_cast<uint32_t>(take);
+    length += take;
   }
-}
-
-const uint8_t* Report::WindowAt(uint64_t offset, size_t* available) {
-  if (offset < windowStart_ || offset - windowStart_ >= windowSize_) {
-    if (window_.empty()) window_.resize(kWindowSize);
-    ImageFile& file = reader_.File();
-    int64_t got = file.ReadAt(offset, window_.data(), window_.size());
-    // A failed read may lie beyond this byte: this byte alone decides.
-    if (got < 0) got = file.ReadAt(offset, window_.data(), 1);
-    if (got <= 0) {
-      windowSize_ = 0;
-      return nullptr;
-    }
-    windowStart_ = offset;
-    windowSize_ = static_cast<size_t>(got);
-  }
-  *available = windowSize_ - static_cast<size_t>(offset - windowStart_);
-  return window_.data() + (offset - windowStart_);
 }
 
 }  // namespace romscope

@@ -170,18 +170,16 @@ TEST(ImageReaderTest, LongStringIsCutToTheCapacityAndStillCounts) {
 
 TEST(ImageReaderTest, ByteRunsFollowTheFirstHolder) {
   Loaded image(BinBuilder().Record(0x100, "abcdefgh").Record(0x104, "WXYZ1234").Build());
-  ImageReader::ByteRun run;
-  ASSERT_TRUE(image.reader().FindByteRun(0x102, &run));
-  EXPECT_EQ(run.fileOffset, 15u + 12 + 2);
-  EXPECT_EQ(run.length, 2u);  // up to where record 1 begins to cover too
-  ASSERT_TRUE(image.reader().FindByteRun(0x104, &run));
-  EXPECT_EQ(run.fileOffset, 15u + 12 + 4);  // still record 0: it comes first
-  EXPECT_EQ(run.length, 4u);
-  ASSERT_TRUE(image.reader().FindByteRun(0x108, &run));
-  EXPECT_EQ(run.fileOffset, 15u + 12 + 8 + 12 + 4);
-  EXPECT_EQ(run.length, 4u);
-  EXPECT_FALSE(image.reader().FindByteRun(0x10C, &run));
-  EXPECT_FALSE(image.reader().FindByteRun(0xFF, &run));
+  auto run = [&](uint32_t address) {
+    size_t count = 0;
+    const uint8_t* bytes = image.reader().ReadByteRun(address, &count);
+    return bytes == nullptr ? "(none)" : std::string(reinterpret_cast<const char*>(bytes), count);
+  };
+  EXPECT_EQ(run(0x102), "cd");    // up to where record 1 begins to cover too
+  EXPECT_EQ(run(0x104), "efgh");  // still record 0: it comes first
+  EXPECT_EQ(run(0x108), "1234");
+  EXPECT_EQ(run(0x10C), "(none)");
+  EXPECT_EQ(run(0xFF), "(none)");
 }
 
 // The index must answer exactly as the plain walk of the table in order does.
