@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What only a real process shows: the debugger hook with no debugger attached,
-# a closed pipe, a full disk behind standard output, a directory as input.
+# a closed pipe, a non-blocking pipe, a full disk behind standard output, a
+# directory as input.
 set -u
 romscope=$1
 demo=$2
@@ -20,7 +21,9 @@ err=$("$romscope" -data "$demo" 2>&1 >/dev/full); status=$?
 check "a full disk is reported and fails the run" $?
 
 big=$(mktemp)
-trap 'rm -f "$big"' EXIT
+want=$(mktemp)
+got=$(mktemp)
+trap 'rm -f "$big" "$want" "$got"' EXIT
 head -c 15 "$demo" > "$big"
 # Many records of 4096 bytes at address 1, so that the dump overflows any pipe buffer.
 for i in $(seq 1 200); do
@@ -29,6 +32,24 @@ for i in $(seq 1 200); do
 done >> "$big"
 errtext=$( { "$romscope" -data "$big" | head -c 100 >/dev/null; } 2>&1 )
 [ -z "$errtext" ]; check "a closed pipe ends the run quietly" $?
+
+# The parent makes its end of the pipe non-blocking (as event loops do) and
+# starts reading half a second late, when the pipe has long been full.
+"$romscope" -data "$big" >"$want"
+errtext=$(python3 - "$romscope" "$big" 2>&1 >"$got" <<'EOF'
+import os, subprocess, sys, time
+r, w = os.pipe()
+os.set_blocking(w, False)
+child = subprocess.Popen([sys.argv[1], "-data", sys.argv[2]], stdout=w)
+os.close(w)
+time.sleep(0.5)
+with os.fdopen(r, "rb") as pipe, os.fdopen(1, "wb") as out:
+    out.write(pipe.read())
+sys.exit(child.wait())
+EOF
+); status=$?
+[ $status = 0 ] && [ -z "$errtext" ] && [ "$(wc -c <"$want")" -gt 1048576 ] && cmp -s "$want" "$got"
+check "a non-blocking pipe read late loses nothing" $?
 
 dir=$(mktemp -d)
 out=$("$romscope" "$dir" 2>/tmp/romscope_err.$$); status=$?

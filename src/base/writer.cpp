@@ -1,5 +1,6 @@
 #include "base/writer.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -7,7 +8,9 @@
 
 namespace romscope {
 
-Writer::Writer(OutputSink& sink, size_t capacity) : sink_(sink), buffer_(capacity) {}
+// PutChar needs room for one byte after a flush.
+Writer::Writer(OutputSink& sink, size_t capacity)
+    : sink_(sink), buffer_(std::max<size_t>(capacity, 1)) {}
 
 Writer::~Writer() {
   Flush();
@@ -42,6 +45,11 @@ void Writer::Printf(const char* format, ...) {
     Put(text.data(), static_cast<size_t>(length));
   }
   va_end(again);
+}
+
+void Writer::MakeRoom(size_t size) {
+  Flush();
+  if (buffer_.size() < size) buffer_.resize(size);
 }
 
 bool Writer::Flush() {

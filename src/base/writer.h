@@ -29,10 +29,11 @@ class Writer {
   }
   void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
-  // Room for `size` bytes (at most the capacity) to be filled in place and
-  // then handed over with Commit.
+  // Room for `size` bytes, of any size, to be filled in place and then
+  // handed over with Commit. A request larger than the capacity grows the
+  // buffer to fit it, since a line filled in place cannot be split.
   char* Reserve(size_t size) {
-    if (buffer_.size() - used_ < size) Flush();
+    if (buffer_.size() - used_ < size) MakeRoom(size);
     return buffer_.data() + used_;
   }
   void Commit(size_t size) { used_ += size; }
@@ -45,6 +46,8 @@ class Writer {
   const OutputSink& Sink() const { return sink_; }
 
  private:
+  void MakeRoom(size_t size);
+
   OutputSink& sink_;
   std::vector<char> buffer_;
   size_t used_ = 0;

@@ -1,5 +1,6 @@
 #include "host/process.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -47,11 +48,24 @@ void UseDefaultBrokenPipeHandling() {
   ::signal(SIGPIPE, SIG_DFL);
 }
 
+namespace {
+// A descriptor its parent made non-blocking refuses writes while the pipe is
+// full; waiting until the reader has made room loses nothing.
+bool WaitUntilWritable(int fd) {
+  struct pollfd entry = {fd, POLLOUT, 0};
+  while (::poll(&entry, 1, -1) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+}  // namespace
+
 bool FdSink::Write(const char* data, size_t size) {
   while (size > 0) {
     ssize_t done = ::write(fd_, data, size);
     if (done < 0) {
       if (errno == EINTR) continue;
+      if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitUntilWritable(fd_)) continue;
       error_ = errno;
       return false;
     }

@@ -127,7 +127,8 @@ uint32_t SumBytes(const uint8_t* data, size_t size) {
 
 // Prints the lines of one chunk whose first byte lies at `address`.
 void PrintChunk(Writer& out, uint32_t address, const uint8_t* data, size_t size) {
-  const size_t linesPerBatch = out.Capacity() / kLineSize;
+  // A writer smaller than one line still takes one line at a time.
+  const size_t linesPerBatch = std::max<size_t>(out.Capacity() / kLineSize, 1);
   size_t fullLines = size / 16;
   size_t line = 0;
   while (line < fullLines) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "base/diagnostics.h"
@@ -35,8 +36,13 @@ TEST(WriterTest, KeepsOrderAcrossFlushesAndOversizedPieces) {
     char* room = out.Reserve(3);
     room[0] = '1', room[1] = '2', room[2] = '3';
     out.Commit(3);
+    room = out.Reserve(20);  // more room than the whole buffer holds
+    std::memset(room, 'w', 20);
+    out.Commit(20);
+    out.Put("z");
   }  // the destructor flushes
-  EXPECT_EQ(sink.text, "abc00042|" + std::string(20, 'x') + "!" + std::string(30, 'y') + "123");
+  EXPECT_EQ(sink.text, "abc00042|" + std::string(20, 'x') + "!" + std::string(30, 'y') + "123" +
+                           std::string(20, 'w') + "z");
 }
 
 TEST(WriterTest, AfterAFailedWriteNothingMoreIsSent) {

@@ -1,6 +1,7 @@
 // Whole runs through the driver: every way a run ends, and its exit status.
 #include <gtest/gtest.h>
 
+#include "support/demo_image.h"
 #include "support/run_harness.h"
 
 namespace romscope::testing {
@@ -98,6 +99,26 @@ TEST(RunTest, SymAndCheckfilesAloneAddNothing) {
   EXPECT_EQ(plain.out, Banner() + "Image Start = 0x00000000, length = 0x00000000\n" +
                            "\t\tStart address = 0x00001000\nDone.\n");
   EXPECT_EQ(flags.out, plain.out);
+}
+
+// The record listing, the dump and the symbol lines are filled in place in
+// the writer's buffer: their text must not depend on its capacity, even one
+// smaller than a single line.
+TEST(RunTest, OutputDoesNotDependOnTheWriterCapacity) {
+  FakeHost host;
+  host.files["image.bin"] = DemoImage();
+  const std::string line = "romscope -rec -data -obj -sym -c image.bin";
+  const RunResult wide = RunWithHost(line, host, Writer::kDefaultCapacity);
+  ASSERT_EQ(wide.status, 0);
+  ASSERT_NE(wide.out.find("Record [  0] : Start = 0x"), std::string::npos);
+  ASSERT_NE(wide.out.find(" Chksum valid\n"), std::string::npos);
+  ASSERT_NE(wide.out.find(" : KernelStart\n"), std::string::npos);
+  for (size_t capacity : {0, 1, 2, 31, 32, 33, 67, 68, 69, 95, 96, 97, 137, 4096}) {
+    const RunResult narrow = RunWithHost(line, host, capacity);
+    EXPECT_EQ(narrow.status, 0) << capacity;
+    EXPECT_EQ(narrow.err, wide.err) << capacity;
+    ExpectSameText(narrow.out, wide.out);
+  }
 }
 
 class FailingSink : public OutputSink {

@@ -43,12 +43,12 @@ class CappedSink : public StringSink {
 
 }  // namespace
 
-RunResult RunWithHost(const std::string& commandLine, FakeHost& host) {
+RunResult RunWithHost(const std::string& commandLine, FakeHost& host, size_t writerCapacity) {
   CappedSink outSink;
   StringSink errSink;
   RunResult result;
   {
-    Writer out(outSink, 4096);  // small, so that tests cross many flushes
+    Writer out(outSink, writerCapacity);
     Diagnostics diag(out, errSink);
     result.status = RunRomscope(commandLine, host, out, diag);
   }

@@ -32,7 +32,9 @@ struct RunResult {
   int status = -1;
 };
 
-RunResult RunWithHost(const std::string& commandLine, FakeHost& host);
+// Standard output goes through a writer of `writerCapacity` bytes: small, so
+// that runs cross many flushes.
+RunResult RunWithHost(const std::string& commandLine, FakeHost& host, size_t writerCapacity = 4096);
 // Runs `commandLine` with `image` as the file "image.bin".
 RunResult RunOnImage(const std::string& commandLine, const Bytes& image);
 
