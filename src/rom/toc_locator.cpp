@@ -6,7 +6,7 @@
 namespace romscope {
 
 uint32_t TocLocator::SignatureAt(const Image& image, ImageReader& reader, size_t index) const {
-  const RecordInfo& record = image.records[index];
+  const RecordInfo record = image.records[index];
   uint8_t bytes[kRomSignatureRecordSize];
   if (record.length != kRomSignatureRecordSize) return 0;
   if (!reader.ReadImage(bytes, record.start, sizeof bytes, 0)) return 0;
@@ -16,7 +16,7 @@ uint32_t TocLocator::SignatureAt(const Image& image, ImageReader& reader, size_t
 
 bool TocLocator::IsHeader(Image& image, ImageReader& reader, Writer& out, size_t index,
                           uint32_t candidate) {
-  const RecordInfo& record = image.records[index];
+  const RecordInfo record = image.records[index];
   if (record.length != kRomHeaderSize) return false;
   const uint32_t offset = record.start - candidate;
   out.Printf("Checking record #%zu for potential TOC (ROMOFFSET = 0x%08X)\n", index, offset);

@@ -102,6 +102,30 @@ TEST(RecordScanTest, TableEntriesHoldWhereEachRecordsDataLies) {
   EXPECT_FALSE(Scan(Start().Record(1, "a").Build()).HasTerminator());
 }
 
+// Files past 4 GiB: data offsets keep all 64 bits, whether the offsets of a
+// run of entries share their upper half or not.
+TEST(RecordScanTest, TableKeepsDataOffsetsPast4GiB) {
+  RecordTable table;
+  auto offsetOf = [](uint32_t i) {
+    return i < 6000 ? 0xFFFF0000ull + 0x10000ull * i : 0x700000000ull + 0xFFFF0000ull * (i - 6000);
+  };
+  for (uint32_t i = 0; i < 9000; ++i) {
+    table.Add({0x1000 + i, 0xFFFFFFFFu - i, i * 7, offsetOf(i)});
+  }
+  table.Add({0, 0x80000000u, 0, offsetOf(9000)});
+  table.MarkTerminator();
+  ASSERT_EQ(table.Count(), 9001u);
+  for (uint32_t i = 0; i < 9000; ++i) {
+    const RecordInfo entry = table[i];
+    ASSERT_EQ(entry.start, 0x1000 + i);
+    ASSERT_EQ(entry.length, 0xFFFFFFFFu - i);
+    ASSERT_EQ(entry.checksum, i * 7);
+    ASSERT_EQ(entry.dataOffset, offsetOf(i)) << i;
+  }
+  EXPECT_EQ(table[9000].dataOffset, offsetOf(9000));
+  EXPECT_TRUE(table.IsTerminator(9000));
+}
+
 TEST(RecordScanTest, LengthPastTheEndOfTheFileMovesForwardOnly) {
   for (uint32_t length : {5u, 0x7FFFFFFFu, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
     Bytes image = Start().RawRecord(0x10000, length, 7, BytesOf("abc")).Terminator(1).Build();
