@@ -4,9 +4,8 @@
 // A record holds a range when it starts at or below the range and ends at or
 // after it, both as exact 64-bit sums; the first record in table order that
 // holds a range serves it. The terminator record holds no image data and is
-// never used. An index answers "the first holder" in logarithmic time for the
-// ranges that lie in one piece of the address space where the set of covering
-// records does not change; others fall back to a walk of the table.
+// never used. The record index finds the holders (see record_index.h for
+// what a search costs).
 #pragma once
 
 #include <cstddef>
@@ -16,6 +15,7 @@
 
 #include "base/writer.h"
 #include "image/image_file.h"
+#include "image/record_index.h"
 #include "image/record_table.h"
 
 namespace romscope {
@@ -53,50 +53,48 @@ class ImageReader {
   const uint8_t* ReadByteRun(uint32_t address, size_t* count);
 
  private:
-  static constexpr uint32_t kNone = UINT32_MAX;
+  static constexpr uint32_t kNone = RecordIndex::kNone;
+  static constexpr uint64_t kMinWindow = 4096;
 
-  void BuildIndex();
   void EnsureIndex() {
-    if (!indexed_) BuildIndex();
+    if (!indexed_) index_.Build(records_);
+    indexed_ = true;
   }
-  // Index of the piece holding `a`, or npos.
-  size_t PieceOf(uint64_t a) const;
-  uint32_t FirstHolder(uint64_t a, uint64_t b) const;
-  bool AnyHolder(uint64_t a, uint64_t b) const;
   bool TryString(const RecordInfo& record, uint64_t a, char* dst, size_t capacity);
   bool FindNul(uint64_t from, uint64_t limit, uint64_t* at);
-  // Where the byte at `address` lies in the file, and how many addresses
-  // from it on are served from the same record's data; false when no record
-  // holds the byte.
-  bool FindByteRun(uint32_t address, uint64_t* fileOffset, uint64_t* length);
-  // File bytes from `offset` on, read ahead; null when that byte cannot be read.
-  const uint8_t* WindowAt(uint64_t offset, size_t* available);
   void MarkNulFree(uint64_t from, uint64_t to);
+  // Finds the run of addresses from `address` on that one record serves.
+  bool FindByteRun(uint32_t address);
+  // File bytes from `offset` on, read ahead, of which `wanted` are needed
+  // now; null when the byte at `offset` cannot be read.
+  const uint8_t* WindowAt(uint64_t offset, uint64_t wanted, size_t* available);
 
   ImageFile& file_;
   const RecordTable& records_;
   Writer& out_;
   bool indexed_ = false;
+  RecordIndex index_;
 
-  // Boundaries of the pieces: every start and end of a record with data.
-  // Piece k is [bounds_[k], bounds_[k+1]); first_[k] is the first record in
-  // table order that covers it, covering_[k] how many do.
-  std::vector<uint64_t> bounds_;
-  std::vector<uint32_t> first_;
-  std::vector<uint32_t> covering_;
-  // Records (zero-length ones too) by start, with the greatest end among
-  // each prefix: some record holds [a, b] exactly when the prefix of starts
-  // at or below a reaches b.
-  std::vector<uint64_t> sortedStarts_;
-  std::vector<uint64_t> prefixMaxEnd_;
   // File ranges known to hold no NUL byte, start -> end, so that hostile
   // images cannot make every string read scan the same long run again.
   std::map<uint64_t, uint64_t> nulFree_;
+  // The last byte run found: addresses [runStart_, runEnd_) are served from
+  // the file at runOffset_ on. Names follow one another, so most runs serve
+  // several names.
+  uint64_t runStart_ = 0;
+  uint64_t runEnd_ = 0;
+  uint64_t runOffset_ = 0;
   // Bytes read ahead for byte runs, so that a walk over names costs one file
-  // read per window, not one per byte.
-  std::vector<uint8_t> window_;
-  uint64_t windowStart_ = 0;
-  size_t windowSize_ = 0;
+  // read per window, not one per byte. Two of them: where small records
+  // earlier in the file serve bytes inside a big one, runs alternate between
+  // two places in the file, and each keeps its own.
+  struct Window {
+    std::vector<uint8_t> bytes;
+    uint64_t start = 0;
+    size_t size = 0;
+  };
+  Window windows_[2];
+  size_t lastWindow_ = 0;
 };
 
 }  // namespace romscope

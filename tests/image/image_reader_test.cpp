@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -169,49 +171,135 @@ TEST(ImageReaderTest, LongStringIsCutToTheCapacityAndStillCounts) {
 }
 
 TEST(ImageReaderTest, ByteRunsFollowTheFirstHolder) {
-  Loaded image(BinBuilder().Record(0x100, "abcdefgh").Record(0x104, "WXYZ1234").Build());
+  Loaded image(BinBuilder()
+                   .Record(0x104, "WX")
+                   .Record(0x100, "abcdefgh")
+                   .Record(0x102, "------------")
+                   .Build());
   auto run = [&](uint32_t address) {
     size_t count = 0;
     const uint8_t* bytes = image.reader().ReadByteRun(address, &count);
     return bytes == nullptr ? "(none)" : std::string(reinterpret_cast<const char*>(bytes), count);
   };
-  EXPECT_EQ(run(0x102), "cd");    // up to where record 1 begins to cover too
-  EXPECT_EQ(run(0x104), "efgh");  // still record 0: it comes first
-  EXPECT_EQ(run(0x108), "1234");
-  EXPECT_EQ(run(0x10C), "(none)");
+  EXPECT_EQ(run(0x101), "bcd");  // up to where record 0, earlier in the table, begins
+  EXPECT_EQ(run(0x104), "WX");
+  EXPECT_EQ(run(0x106), "gh");  // record 2 begins inside but comes later
+  EXPECT_EQ(run(0x108), "------");
+  EXPECT_EQ(run(0x10E), "(none)");
   EXPECT_EQ(run(0xFF), "(none)");
 }
 
-// The index must answer exactly as the plain walk of the table in order does.
-TEST(ImageReaderTest, IndexAgreesWithAWalkOfTheTable) {
-  std::mt19937 random(7);
-  for (int round = 0; round < 20; ++round) {
-    BinBuilder builder;
-    int count = 1 + static_cast<int>(random() % 60);
-    for (int i = 0; i < count; ++i) {
-      uint32_t start = 0xFFFFFF00u + static_cast<uint32_t>(random() % 0x200);
-      Bytes data(random() % 40, 0);
-      for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<uint8_t>(i);
-      builder.Record(start, data);
+// A layout of records: each one's start and declared length, and the bytes
+// the file holds for it (fewer than declared for a last record cut short).
+struct Rec {
+  uint32_t start;
+  uint32_t length;
+  Bytes data;
+};
+
+std::vector<Rec> RandomLayout(std::mt19937& random, int kind) {
+  auto pick = [&](uint32_t n) { return static_cast<uint32_t>(random() % n); };
+  const uint32_t base = 0xFFFFFE00u;  // 0x200 below 2^32: ends reach past it
+  std::vector<Rec> records;
+  const uint32_t count = 1 + pick(kind == 0 ? 200 : 120);
+  for (uint32_t i = 0; i < count; ++i) {
+    Rec r{base + pick(0x200), pick(40), {}};
+    if (kind == 0 && pick(8) == 0) r.length = pick(0x300);       // overlapping
+    if (kind == 1) r = {base + 0x100 - i, 2 * i + pick(3), {}};  // nested
+    if (kind == 2 && i >= 4) r = records[pick(4)];               // duplicated
+    if (kind >= 3) r = {base + 5 * i, pick(6), {}};              // disjoint, wrapping at 2^32
+    if (kind < 4 && pick(16) == 0) r.start = pick(0x100);        // low addresses
+    records.push_back(r);
+  }
+  if (kind == 1 || kind == 3) {
+    // One big record over many others, last (holders late) or first.
+    Rec big{base, 0x300, {}};
+    records.insert(pick(2) ? records.end() : records.begin(), big);
+  }
+  if (kind == 5) {
+    // A big record in the middle of the file: the records over the upper part
+    // of it come before it, those over the lower part after it.
+    const auto half = static_cast<ptrdiff_t>(records.size() / 2);
+    std::reverse(records.begin(), records.end());
+    records.insert(records.begin() + half, Rec{base, 5 * count, {}});
+  } else if (kind != 0 && pick(2) == 0) {
+    std::shuffle(records.begin(), records.end(), random);
+  }
+  for (Rec& r : records) {
+    r.data.resize(r.length);
+    for (uint8_t& byte : r.data) byte = pick(6) == 0 ? 0 : static_cast<uint8_t>(1 + pick(255));
+  }
+  return records;
+}
+
+// The first record in table order, from `from` on, whose start is at or below
+// a and whose start + length is at or above a + size; -1 when none is.
+int Holder(const std::vector<Rec>& records, uint64_t a, uint64_t size, size_t from = 0) {
+  for (size_t i = from; i < records.size(); ++i) {
+    if (records[i].start <= a && uint64_t{records[i].start} + records[i].length >= a + size) {
+      return static_cast<int>(i);
     }
+  }
+  return -1;
+}
+
+// The reader answers as the walk of the table does: fixed-size reads, strings,
+// ranges, and byte runs, over layouts that nest, overlap, repeat, wrap at 2^32
+// and end past it, with the holder first or last in the file.
+TEST(ImageReaderTest, EveryAnswerIsTheFirstHolderInTableOrder) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 48; ++round) {
+    std::vector<Rec> records = RandomLayout(random, round % 6);
+    // The last record's data runs past the end of the file, or a terminator
+    // follows, whose length field would cover every address.
+    const bool cut = round % 3 == 1;
+    if (cut) records.back().length += 8;
+    BinBuilder builder;
+    for (const Rec& r : records) builder.RawRecord(r.start, r.length, 1, r.data);
+    if (round % 3 == 2) builder.Terminator(0xFFFFFFF0u);
     Loaded image(builder.Build());
-    const RecordTable& table = image.table();
-    for (uint64_t a = 0xFFFFFEF0u; a <= 0xFFFFFFFFu; ++a) {
-      for (uint32_t size : {1u, 3u, 16u}) {
-        int expected = -1;
-        for (size_t i = 0; i < table.Count(); ++i) {
-          if (table[i].start <= a && uint64_t{table[i].start} + table[i].length >= a + size) {
-            expected = static_cast<int>(i);
-            break;
-          }
+    // What a one-byte read gives at each address, or -1.
+    std::map<uint32_t, int> byteAt;
+    for (uint64_t a = 0xFFFFFDF0u; a != 0x100000400u; ++a) {
+      const uint32_t address = static_cast<uint32_t>(a);
+      int i = Holder(records, address, 1);
+      const uint32_t offset = i < 0 ? 0 : address - records[i].start;
+      byteAt[address] = i < 0 || offset >= records[i].data.size() ? -1 : records[i].data[offset];
+    }
+    for (const auto& [a, byte] : byteAt) {
+      const std::string where = std::to_string(round) + " at " + std::to_string(a);
+      for (uint32_t size : {0u, 1u, 3u, 16u}) {
+        std::string expected = "(failed)";
+        int i = Holder(records, a, size);
+        if (i >= 0 && (size == 0 || a - records[i].start + size <= records[i].data.size())) {
+          expected.assign(records[i].data.begin() + (a - records[i].start),
+                          records[i].data.begin() + (a - records[i].start) + size);
         }
-        uint8_t bytes[16];
-        bool ok = image.reader().ReadImage(bytes, static_cast<uint32_t>(a), size, 0);
-        ASSERT_EQ(ok, expected >= 0) << round << " " << a << " " << size;
-        if (ok) {
-          ASSERT_EQ(bytes[0], expected) << round << " " << a << " " << size;
+        ASSERT_EQ(image.Read(a, size), expected) << where << " size " << size;
+      }
+      for (uint32_t length : {0u, 1u, 16u, 0x180u}) {
+        ASSERT_EQ(image.reader().InRecordSpace(a, length, 0), Holder(records, a, length) >= 0)
+            << where << " length " << length;
+      }
+      std::string expected = "(failed)";
+      for (int i = Holder(records, a, 1); i >= 0; i = Holder(records, a, 1, i + 1)) {
+        const Bytes& data = records[i].data;
+        auto from = data.begin() + (a - records[i].start);
+        auto nul = std::find(from, data.end(), 0);
+        if (nul != data.end()) {
+          expected.assign(from, std::min(nul, from + 259));  // cut to the capacity
+          break;
         }
-        ASSERT_EQ(image.reader().InRecordSpace(static_cast<uint32_t>(a), size, 0), expected >= 0);
+      }
+      ASSERT_EQ(image.String(a), expected) << where;
+      size_t count = 0;
+      const uint8_t* run = image.reader().ReadByteRun(a, &count);
+      ASSERT_EQ(run != nullptr, byte >= 0) << where;
+      if (run == nullptr) continue;
+      ASSERT_GE(count, 1u) << where;
+      ASSERT_LE(a + uint64_t{count}, uint64_t{1} << 32) << where;
+      for (size_t k = 0; k < count; ++k) {
+        ASSERT_EQ(run[k], byteAt.at(static_cast<uint32_t>(a + k))) << where << " + " << k;
       }
     }
   }
