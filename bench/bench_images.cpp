@@ -1,11 +1,12 @@
 #include "bench_images.h"
 
-#include <string>
-
-#include "support/toc_builder.h"
-
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/toc_builder.h"
 
 namespace romscope::bench {
 namespace {
@@ -53,6 +54,20 @@ testing::Bytes SmallRecordsImage(uint32_t count) {
     for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<uint8_t>(i * 16u + k);
     builder.Record(kImageBase + i * 16u, data);
   }
+  builder.Record(kImageBase + count * 16u, testing::Bytes(8, 0x5A));
+  builder.Terminator(kImageBase);
+  return builder.Build();
+}
+
+testing::Bytes OverlappingRecordsImage(uint32_t count) {
+  testing::BinBuilder builder;
+  builder.Header(kImageBase, count * 16u + 48u);
+  testing::Bytes data(64);
+  for (uint32_t i = 0; i < count; ++i) {
+    for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<uint8_t>(i * 16u + k);
+    builder.Record(kImageBase + i * 16u, data);
+  }
+  builder.Record(kImageBase + count * 16u + 64u, testing::Bytes(8, 0x5A));
   builder.Terminator(kImageBase);
   return builder.Build();
 }
@@ -155,6 +170,122 @@ testing::Bytes SymbolsImage(uint32_t modules, uint32_t symbols) {
     }
   }
   return TocImage(toc);
+}
+
+namespace {
+
+using Piece = std::pair<uint32_t, testing::Bytes>;
+
+constexpr uint32_t kNameModules = 32;
+
+// The records of one hostile layout, apart from the table of contents.
+struct HostileRecords {
+  std::vector<Piece> misses;   // hold no entry (names: serve one byte each)
+  std::vector<Piece> holders;  // hold some entries, in worst order
+  int bigCopies = 1;           // of the record holding the whole table
+};
+
+HostileRecords HostileLayout(const std::string& layout, const testing::Bytes& table) {
+  const uint32_t size = static_cast<uint32_t>(table.size());
+  const uint32_t entries = size / 24;
+  auto piece = [&](uint32_t offset, uint32_t length) {
+    length = std::min(length, size - offset);
+    return Piece(kHostileTable + offset,
+                 testing::Bytes(table.begin() + offset, table.begin() + offset + length));
+  };
+  HostileRecords r;
+  if (layout == "names") {
+    for (uint32_t at = 5; at < size; at += 12) r.misses.push_back(piece(at, 1));
+    return r;
+  }
+  if (layout == "late") {
+    uint64_t state = 0x1A7E;
+    for (uint32_t j = 0; j < entries; ++j) {
+      const uint32_t late = 23 + static_cast<uint32_t>(SplitMix64(state) % 24);
+      const uint32_t short_ = 23 + static_cast<uint32_t>(SplitMix64(state) % 24);
+      r.misses.push_back(piece(24 * j + 1, late));
+      const uint32_t from = 24 * j + 23 > short_ ? 24 * j + 23 - short_ : 0;
+      r.misses.push_back(piece(from, 24 * j + 23 - from));
+      r.holders.push_back(piece(24 * j, 24));
+    }
+    r.bigCopies = 0;
+    return r;
+  }
+  if (layout == "overlap") {
+    for (uint32_t j = 0; j + 1 < entries; ++j) r.misses.push_back(piece(24 * j + 12, 35));
+    for (uint32_t i = 0; 48 * i < size; ++i) r.holders.push_back(piece(48 * i, 72));
+    std::reverse(r.holders.begin(), r.holders.end());
+    return r;
+  }
+  for (uint32_t j = 0; j < entries; ++j) r.misses.push_back(piece(24 * j + 12, 1));
+  if (layout == "nested") {
+    const uint32_t middle = 24 * (entries / 2);
+    for (uint32_t k = 1; k <= 256 && 24 * k <= middle; ++k) {
+      r.holders.push_back(piece(middle - 24 * k, 48 * k));
+    }
+  } else if (layout == "duplicates") {
+    std::vector<Piece> once = r.misses;
+    for (int copy = 1; copy < 4; ++copy) r.misses.insert(r.misses.end(), once.begin(), once.end());
+    r.bigCopies = 4;
+  }
+  return r;
+}
+
+}  // namespace
+
+bool IsHostileLayout(const std::string& layout) {
+  return layout == "issue" || layout == "nested" || layout == "overlap" || layout == "duplicates" ||
+         layout == "late" || layout == "names";
+}
+
+testing::Bytes HostileImage(const std::string& layout, bool friendly, uint32_t entries) {
+  testing::TocBuilder toc(kImageBase);
+  if (layout == "names") {
+    // Modules whose profiling symbols share one name list.
+    const uint32_t symbols = std::min<uint32_t>(entries, 8192);
+    toc.modules.resize(kNameModules);
+    toc.profiles.resize(kNameModules);
+    for (uint32_t i = 0; i < kNameModules; ++i) {
+      toc.modules[i].name = "module" + std::to_string(i) + ".dll";
+      testing::ProfileSpec& p = toc.profiles[i];
+      p.symAddr = kHostileTable;
+      for (uint32_t k = 0; k < symbols; ++k) {
+        p.hits.push_back(k * 8 + i);
+        p.names.push_back("Function_" + std::to_string(k) + "_xyz");
+      }
+    }
+  } else {
+    toc.modules.resize(1);
+    testing::ModuleSpec& m = toc.modules[0];
+    m.name = "hostile.dll";
+    m.o32Offset = kHostileTable;
+    m.sections.resize(entries);
+    for (uint32_t j = 0; j < entries; ++j) m.sections[j] = {j, 0x1000 * j, 0x200, 0x400 + j, j, 7};
+  }
+  testing::TocMemory memory;
+  testing::TocBuilder::Placement placed = toc.Build(memory);
+  // The table of contents in records of its own, the o32_rom table apart.
+  testing::TocMemory rest;
+  testing::Bytes table;
+  for (const auto& [start, bytes] : memory.Extents()) {
+    if (start == kHostileTable) {
+      table = bytes;
+    } else {
+      rest.Put(start, bytes);
+    }
+  }
+  testing::BinBuilder bin;
+  bin.Header(placed.header.physFirst, placed.header.physLast - placed.header.physFirst);
+  testing::AddTocRecords(bin, rest, toc.pTOC(), 0, 0x7FFFFFF0u, 1u << 30, true);
+
+  HostileRecords r = HostileLayout(layout, table);
+  std::vector<Piece> order = r.misses;
+  order.insert(order.end(), r.holders.begin(), r.holders.end());
+  for (int copy = 0; copy < r.bigCopies; ++copy) order.push_back({kHostileTable, table});
+  if (friendly) std::reverse(order.begin(), order.end());
+  for (const auto& [start, bytes] : order) bin.Record(start, bytes);
+  bin.Terminator(kImageBase);
+  return bin.Build();
 }
 
 }  // namespace romscope::bench

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "support/bin_builder.h"
 
@@ -13,9 +14,16 @@ namespace romscope::bench {
 // Where every bench image's first record starts, and its entry address.
 inline constexpr uint32_t kImageBase = 0x80000000u;
 
-// `count` records of 16 data bytes each at consecutive addresses, then the
-// terminator.
+// `count` records of 16 data bytes each at consecutive addresses, then one
+// of 8 bytes, which the TOC locator reads by address (so the run builds the
+// address index), then the terminator.
 testing::Bytes SmallRecordsImage(uint32_t count);
+
+// `count` records of 64 data bytes each, one every 16 bytes, so that each
+// overlaps the three before it; then one of 8 bytes that the locator reads by
+// address, then the terminator. The address index keeps most of these in
+// its tree.
+testing::Bytes OverlappingRecordsImage(uint32_t count);
 
 // `count` records of `recordSize` data bytes each at consecutive addresses,
 // then the terminator.
@@ -42,5 +50,26 @@ testing::Bytes ModulesImage(uint32_t modules, uint32_t sections);
 // A table of contents of `modules` modules whose profile entries have
 // `symbols` symbols each, with names of about 20 characters.
 testing::Bytes SymbolsImage(uint32_t modules, uint32_t symbols);
+
+// The layouts of records that make address lookups work hardest, each in a
+// worst order (the records that hold the reads come last in the file) and a
+// friendly one (they come first). All but "names" have one module whose
+// `entries` o32_rom entries lie at kHostileTable, held by one big record
+// unless the layout says otherwise; the text printed is the same in both
+// orders.
+//   issue       one 1-byte record inside each entry, at table + 24 j + 12
+//   nested      those, and 256 records nested around the table's middle
+//   overlap     records of 35 bytes straddling each pair of entries, and
+//               overlapping records of 72 bytes holding three entries each
+//   duplicates  the records of "issue", each one 4 times, the big one too
+//   late        two near misses for each entry (one a byte late, one a byte
+//               short, of varied lengths), then a record of its own for each
+//   names       for -sym: 32 modules whose `entries` (at most 8192)
+//               profiling symbols share one name list at kHostileTable, held
+//               by one big record; one 1-byte record every 12 bytes of it
+//               serves that byte (so a name's bytes come from several records)
+inline constexpr uint32_t kHostileTable = 0xA0000000u;
+bool IsHostileLayout(const std::string& layout);
+testing::Bytes HostileImage(const std::string& layout, bool friendly, uint32_t entries);
 
 }  // namespace romscope::bench

@@ -1,13 +1,21 @@
 // Writes the images the benchmarks run on.
 //
-//   gen_image records N PATH   N records of 16 data bytes, then the terminator
+//   gen_image records N PATH   N records of 16 data bytes, one of 8 bytes that
+//                              the locator reads, then the terminator
 //   gen_image data MIB PATH    MIB mebibytes of pseudo-random record data in
 //                              records of 64 KiB to 1 MiB, then the terminator
+//   gen_image overlapping N PATH
+//                              N records of 64 data bytes, one every 16
+//                              bytes, one of 8 bytes, then the terminator
 //   gen_image spread N PATH    N records of 4 KiB at consecutive addresses
 //   gen_image modules N S PATH a table of contents of N modules with S
 //                              section headers each
 //   gen_image symbols N S PATH a table of contents of N modules with S
 //                              profiling symbols each
+//   gen_image hostile LAYOUT worst|friendly N PATH
+//                              a table of contents of N entries in a layout
+//                              of records that makes lookups work hard (see
+//                              bench_images.h), in its worst or friendly order
 //
 // One line on standard output tells what was written: records, data bytes,
 // file bytes.
@@ -26,11 +34,14 @@ constexpr uint32_t kSpreadRecordSize = 4096;
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: gen_image records N PATH | data MIB PATH | spread N PATH\n"
+               "usage: gen_image records|overlapping|spread N PATH | data MIB PATH\n"
                "       gen_image modules N SECTIONS PATH | symbols N SYMBOLS PATH\n"
-               "  records  N records of 16 data bytes each\n"
-               "  data     about MIB mebibytes of data in records of 64 KiB to 1 MiB\n"
-               "  spread   N records of 4 KiB each at consecutive addresses\n");
+               "       gen_image hostile LAYOUT worst|friendly N PATH\n"
+               "  records      N records of 16 data bytes each, and one of 8 bytes\n"
+               "  overlapping  N records of 64 data bytes, one every 16 bytes, and one of 8\n"
+               "  spread       N records of 4 KiB each at consecutive addresses\n"
+               "  data         about MIB mebibytes of data in records of 64 KiB to 1 MiB\n"
+               "  hostile      LAYOUT: issue, nested, overlap, duplicates, late or names\n");
   return 2;
 }
 
@@ -72,7 +83,29 @@ int TocMode(const std::string& mode, const char* countText, const char* eachText
   return 0;
 }
 
+// gen_image hostile LAYOUT ORDER N PATH.
+int HostileMode(const std::string& layout, const std::string& order, const char* countText,
+                const char* path) {
+  uint64_t count = 0;
+  if (!romscope::bench::IsHostileLayout(layout) || (order != "worst" && order != "friendly") ||
+      !ParseCount(countText, 65535, &count)) {
+    return Usage();
+  }
+  romscope::testing::Bytes image =
+      romscope::bench::HostileImage(layout, order == "friendly", static_cast<uint32_t>(count));
+  if (!WriteBytes(path, image)) {
+    std::fprintf(stderr, "gen_image: %s: %s\n", path, std::strerror(errno));
+    return 1;
+  }
+  std::printf("%s: %s layout, %s order, %" PRIu64 " entries, %zu file bytes\n", path,
+              layout.c_str(), order.c_str(), count, image.size());
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 6 && std::string(argv[1]) == "hostile") {
+    return HostileMode(argv[2], argv[3], argv[4], argv[5]);
+  }
   if (argc == 5 && (std::string(argv[1]) == "modules" || std::string(argv[1]) == "symbols")) {
     return TocMode(argv[1], argv[2], argv[3], argv[4]);
   }
@@ -85,17 +118,19 @@ int main(int argc, char** argv) {
   uint64_t fileBytes = 0;
   bool ok = false;
 
-  if (mode == "records" || mode == "spread") {
+  if (mode == "records" || mode == "overlapping" || mode == "spread") {
     // Addresses must stay below 2^32 from the base upward.
-    const uint32_t recordSize = mode == "records" ? 16u : kSpreadRecordSize;
-    const uint64_t max = (UINT64_C(1) << 31) / recordSize;
+    const uint32_t step = mode == "spread" ? kSpreadRecordSize : 16u;
+    const uint64_t max = (UINT64_C(1) << 31) / step - 8;
     if (!ParseCount(argv[2], max, &count)) return Usage();
-    romscope::testing::Bytes image =
-        mode == "records" ? romscope::bench::SmallRecordsImage(static_cast<uint32_t>(count))
-                          : romscope::bench::SpreadImage(static_cast<uint32_t>(count), recordSize);
+    const uint32_t n = static_cast<uint32_t>(count);
+    romscope::testing::Bytes image = mode == "records" ? romscope::bench::SmallRecordsImage(n)
+                                     : mode == "overlapping"
+                                         ? romscope::bench::OverlappingRecordsImage(n)
+                                         : romscope::bench::SpreadImage(n, step);
     ok = WriteBytes(path, image);
-    records = count;
-    dataBytes = count * recordSize;
+    records = mode == "spread" ? count : count + 1;
+    dataBytes = mode == "spread" ? count * step : count * (mode == "records" ? 16 : 64) + 8;
     fileBytes = image.size();
   } else if (mode == "data") {
     if (!ParseCount(argv[2], 2047, &count)) return Usage();
