@@ -14,7 +14,7 @@ namespace {
 int Replay(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    std::fprintf(stderr, "replay: cannot read %s\n", path.c_str());
+    std::fprintf(stderr, "replay: cannot read %s\n", path.string().c_str());
     return 1;
   }
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/output_sink.h"
+#include "base/printf_format.h"
 #include "base/writer.h"
 
 namespace romscope {
@@ -15,7 +16,7 @@ class Diagnostics {
   Diagnostics(Writer& out, OutputSink& err) : out_(out), err_(err) {}
 
   // Prints the message once; a repeat of the same text is dropped.
-  void Warn(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void Warn(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(2, 3);
   size_t Count() const { return seen_.size(); }
 
  private:

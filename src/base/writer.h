@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/output_sink.h"
+#include "base/printf_format.h"
 
 namespace romscope {
 
@@ -27,7 +28,7 @@ class Writer {
     if (used_ == buffer_.size()) Flush();
     buffer_[used_++] = c;
   }
-  void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  void Printf(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(2, 3);
 
   // Room for `size` bytes, of any size, to be filled in place and then
   // handed over with Commit. A request larger than the capacity grows the

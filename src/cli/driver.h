@@ -1,23 +1,13 @@
 // One run of the tool, from the command line to "Done.".
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "base/diagnostics.h"
 #include "base/writer.h"
-#include "host/byte_source.h"
+#include "host/host_services.h"
 
 namespace romscope {
-
-// What a run needs from its host; tests and the fuzzer provide their own.
-class HostServices {
- public:
-  virtual ~HostServices() = default;
-  virtual bool EnvironmentHas(const char* name) = 0;
-  virtual void DebugBreak() = 0;
-  virtual std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) = 0;
-};
 
 enum ExitStatus : int {
   kExitOk = 0,       // the run reached "Done."

@@ -1,39 +1,51 @@
 // Process-level services: the command line, the environment, the debugger
-// hook, and the standard streams.
+// hook, and the standard streams. One implementation per platform.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "base/output_sink.h"
 
 namespace romscope {
 
-// The host hands over an argument vector; the tool works on one command line,
-// the program name first, the arguments joined with one blank.
-std::string JoinCommandLine(int argc, const char* const* argv);
+// The process's own command line in UTF-8, the program name first. POSIX
+// joins the argument vector; Windows takes the line the process was started
+// with, since its argument vector holds text in the ANSI code page.
+std::string ProcessCommandLine(int argc, const char* const* argv);
 
 // True when the environment holds a variable of this name, matched without
 // regard to letter case (the value does not matter, it may be empty).
 bool EnvironmentHas(const char* name);
 
-// Raises a breakpoint that an attached debugger stops at. Without a debugger
-// the signal is caught and ignored, so the run goes on unharmed.
+// Raises a breakpoint that an attached debugger stops at; without a debugger
+// the run goes on unharmed.
 void RaiseDebugBreak();
 
-// A broken pipe ends the process quietly by its signal, as other filters do.
-void UseDefaultBrokenPipeHandling();
+// Standard output and standard error as the tool needs them: bytes written
+// exactly as given, and a reader that went away ends the run quietly.
+void PrepareStandardStreams();
 
-// Standard output or standard error, written with write(2).
-class FdSink : public OutputSink {
+// The system's text for an error code: errno on POSIX, GetLastError() on
+// Windows.
+std::string SystemErrorText(unsigned long code);
+
+enum class StandardStream { kOutput, kError };
+
+// A stream the process writes to: a file descriptor on POSIX, a HANDLE on
+// Windows. A full pipe that its parent made non-blocking is waited on, not
+// taken for a failure.
+class StreamSink : public OutputSink {
  public:
-  explicit FdSink(int fd) : fd_(fd) {}
+  explicit StreamSink(StandardStream stream);
+  explicit StreamSink(std::intptr_t handle) : handle_(handle) {}
   bool Write(const char* data, size_t size) override;
   std::string ErrorText() const override;
   bool ReaderGone() const override;
 
  private:
-  int fd_;
-  int error_ = 0;
+  std::intptr_t handle_;
+  unsigned long error_ = 0;  // errno, or the system's error code on Windows
 };
 
 }  // namespace romscope

@@ -1,17 +1,21 @@
 #include "support/run_harness.h"
 
 #include <gtest/gtest.h>
-#include <strings.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <sstream>
 
 namespace romscope::testing {
 
 bool FakeHost::EnvironmentHas(const char* name) {
-  for (const std::string& variable : environment) {
-    if (::strcasecmp(variable.c_str(), name) == 0) return true;
-  }
-  return false;
+  const auto lower = [](unsigned char c) { return std::tolower(c); };
+  const auto sameName = [&](const std::string& variable) {
+    return std::equal(variable.begin(), variable.end(), name, name + std::strlen(name),
+                      [&](char a, char b) { return lower(a) == lower(b); });
+  };
+  return std::any_of(environment.begin(), environment.end(), sameName);
 }
 
 std::unique_ptr<ByteSource> FakeHost::OpenInput(const std::string& path, std::string* reason) {

@@ -1,0 +1,20 @@
+// What a run needs from its host; the system provides one (SystemHost),
+// tests and the fuzzer provide their own.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "host/byte_source.h"
+
+namespace romscope {
+
+class HostServices {
+ public:
+  virtual ~HostServices() = default;
+  virtual bool EnvironmentHas(const char* name) = 0;
+  virtual void DebugBreak() = 0;
+  virtual std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) = 0;
+};
+
+}  // namespace romscope
