@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""Runs the Linux romscope and romscope.exe under wine on the same inputs
+with the same options; every run must give the same standard output, byte
+for byte, and the same exit status. Under wine a crash can still exit 0, so
+the output is what proves a run sound.
+
+windows_equivalence.py LINUX_ROMSCOPE WINE_RUNNER ROMSCOPE_EXE INPUT...
+An INPUT that is a folder stands for every file in it."""
+import concurrent.futures
+import os
+import shlex
+import subprocess
+import sys
+import time
+
+# Every input runs once with each of these; add a line to check another.
+OPTION_SETS = [
+    "",
+    "-rec",
+    "-data",
+    "-toc -c",
+    "-obj -sym -checkfiles",
+]
+
+TIMEOUT = 120  # seconds for one run; a hang is a difference
+
+
+def inputs_of(paths):
+    for path in paths:
+        if os.path.isdir(path):
+            for name in sorted(os.listdir(path)):
+                full = os.path.join(path, name)
+                if not name.startswith(".") and os.path.isfile(full):
+                    yield full
+        elif os.path.isfile(path):
+            yield path
+
+
+def run(command):
+    try:
+        done = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
+                              timeout=TIMEOUT, check=False)
+        return done.returncode, done.stdout, done.stderr
+    except subprocess.TimeoutExpired:
+        return "timeout", b"", b""
+
+
+def compare(linux, windows, options, image):
+    args = shlex.split(options) + [image]
+    a_status, a_out, _ = run([linux] + args)
+    b_status, b_out, b_err = run(windows + args)
+    if a_status == b_status and a_out == b_out:
+        return None
+    at = next((i for i, (x, y) in enumerate(zip(a_out, b_out)) if x != y),
+              min(len(a_out), len(b_out)))
+    return (f"differs: romscope {options} {image}: status {a_status} and {b_status}, "
+            f"{len(a_out)} and {len(b_out)} bytes, first difference at byte {at}; "
+            f"standard error under wine: {b_err[:400]!r}")
+
+
+def main():
+    if len(sys.argv) < 5:
+        print(__doc__, file=sys.stderr)
+        return 2
+    linux, runner, exe = sys.argv[1:4]
+    images = list(inputs_of(sys.argv[4:]))
+    jobs = [(options, image) for image in images for options in OPTION_SETS]
+    start = time.monotonic()
+    # The first run sets up wine and leaves its server running; the others
+    # need not ask for it again.
+    run([runner, exe])
+    os.environ["ROMSCOPE_WINESERVER_UP"] = "1"
+    differences = []
+    with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
+        for result in pool.map(lambda job: compare(linux, [runner, exe], *job), jobs):
+            if result is not None:
+                differences.append(result)
+    for line in differences[:20]:
+        print(line)
+    print(f"{len(jobs) - len(differences)}/{len(jobs)} runs identical "
+          f"({len(images)} inputs x {len(OPTION_SETS)} option sets, "
+          f"{time.monotonic() - start:.0f} s)")
+    print(f"equivalence: {len(jobs) - len(differences)} passed, {len(differences)} failed")
+    return 0 if jobs and not differences else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
