@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# CI gates, run by .ci/run after the tests: the formatting, a clang build with
+# warnings as errors, clang-tidy, and the fuzzer for 60 seconds. Any finding
+# fails the run. Each step prints how long it took.
+#
+# Usage: .ci/gates.sh [format|tidy|fuzz]...   (all three when none is named)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+build=$root/build-fuzz  # the clang build that fuzz/run.sh uses
+
+need=()
+for tool in clang++ clang-format-14 clang-tidy-14 run-clang-tidy-14 cmake make; do
+  command -v "$tool" >/dev/null || need+=("$tool")
+done
+[ -f /usr/include/benchmark/benchmark.h ] || need+=(benchmark)
+compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
+  need+=(libFuzzer)
+if [ ${#need[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  # libclang-rt-14-dev holds libFuzzer and clang's sanitizer runtimes.
+  apt-get install -y --no-install-recommends cmake make clang clang-14 libclang-rt-14-dev \
+    clang-format-14 clang-tidy-14 libbenchmark-dev libgtest-dev
+fi
+
+sources() {
+  git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' \
+    'fuzz/*.cpp' 'fuzz/*.h'
+}
+
+step() {  # NAME COMMAND...
+  local name=$1 start=$SECONDS
+  shift
+  echo "== gate: $name"
+  "$@"
+  echo "== gate: $name passed in $((SECONDS - start)) s"
+}
+
+format_gate() {
+  sources | xargs clang-format-14 --dry-run --Werror
+}
+
+# The compilation database of a clang build of everything (tool, tests,
+# benchmarks, fuzzer), built with warnings as errors; clang-tidy reads it.
+clang_build() {
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DROMSCOPE_BUILD_FUZZERS=ON -DROMSCOPE_BUILD_BENCHMARKS=ON -DROMSCOPE_WERROR=ON >/dev/null
+  cmake --build "$build" -j2
+}
+
+tidy_gate() {
+  run-clang-tidy-14 -clang-tidy-binary clang-tidy-14 -p "$build" -j 2 -quiet \
+    "$root/(src|tests|bench|fuzz)/"
+}
+
+# 60 seconds of fuzzing on two cores, seeded as fuzz/run.sh seeds it. An input
+# that fails is copied into fuzz/regressions (named by its SHA-1, as the ones
+# there are) and printed in base64, so that it can be committed from the log:
+#   base64 -d > fuzz/regressions/NAME   (paste the lines, then Ctrl-D)
+fuzz_gate() {
+  local stamp status=0 found=()
+  stamp=$(mktemp)
+  fuzz/run.sh 60 2 || status=$?
+  while IFS= read -r -d '' file; do found+=("$file"); done < <(find fuzz/artifacts -type f \
+    \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) \
+    -newer "$stamp" -print0)
+  rm -f "$stamp"
+  if [ "$status" -eq 0 ] && [ ${#found[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "The fuzzer failed (status $status). Its logs:"
+  tail -n 40 fuzz/fuzz-*.log || true
+  for file in "${found[@]}"; do
+    local name
+    name=fuzz/regressions/$(sha1sum "$file" | cut -d' ' -f1)
+    cp "$file" "$name"
+    echo "Kept $file as $name; commit it with the fix. Its bytes, in base64:"
+    base64 "$name"
+  done
+  return 1
+}
+
+gates=("$@")
+[ ${#gates[@]} -gt 0 ] || gates=(format tidy fuzz)
+for gate in "${gates[@]}"; do
+  case $gate in
+    format) step "clang-format" format_gate ;;
+    tidy)
+      step "clang build, warnings as errors" clang_build
+      step "clang-tidy" tidy_gate
+      ;;
+    fuzz) step "fuzzing for 60 s" fuzz_gate ;;
+    *) echo "unknown gate: $gate" >&2; exit 2 ;;
+  esac
+done
