@@ -115,7 +115,7 @@ void BM_OneByteReadsSequential(benchmark::State& state) {
 
 // The address generator alone, to be subtracted from the random pass.
 void BM_RandomAddressesOnly(benchmark::State& state) {
-  for (auto _ : state) {
+  for ([[maybe_unused]] auto _ : state) {
     Addresses addresses;
     uint32_t sum = 0;
     for (uint64_t i = 0; i < kReads; ++i) sum += addresses.Next();

@@ -13,7 +13,7 @@ struct HexPairTable {
   char pairs[512];
   constexpr HexPairTable() : pairs() {
     const char* digits = "0123456789ABCDEF";
-    for (int i = 0; i < 256; ++i) {
+    for (size_t i = 0; i < 256; ++i) {
       pairs[2 * i] = digits[i >> 4];
       pairs[2 * i + 1] = digits[i & 15];
     }
@@ -22,7 +22,7 @@ struct HexPairTable {
 inline constexpr HexPairTable kHexPairs{};
 
 inline char* PutHexByte(char* p, uint8_t value) {
-  std::memcpy(p, kHexPairs.pairs + 2 * value, 2);
+  std::memcpy(p, kHexPairs.pairs + 2 * size_t{value}, 2);
   return p + 2;
 }
 

@@ -76,7 +76,9 @@ bool Report::PrintExtensions(uint32_t ulExtensions) {
     return true;
   }
   out_.Put("\nROMHDR Extensions -----------------------------\n");
-  for (int i = 0; i < 10; ++i) out_.Printf("    PID[%d] = 0x%08X\n", i, Read32le(record + 4 * i));
+  for (int i = 0; i < 10; ++i) {
+    out_.Printf("    PID[%d] = 0x%08X\n", i, Read32le(record + size_t{4} * i));
+  }
   uint32_t next = Read32le(record + kNextAt);
   out_.Printf("    Next: %08x\n", next);
 

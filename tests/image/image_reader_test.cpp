@@ -46,7 +46,7 @@ class Loaded {
   std::string String(uint32_t address, size_t capacity = 260, uint32_t bias = 0) {
     std::string text(capacity, '?');
     if (!reader_->ReadString(text.data(), capacity, address, bias)) return "(failed)";
-    return text.c_str();
+    return text.substr(0, text.find('\0'));  // the string, without the room after it
   }
 
  private:

@@ -8,8 +8,9 @@ void TocMemory::Put(uint32_t address, const Bytes& bytes) {
   // A run that passes 0xFFFFFFFF goes on at address 0.
   size_t first =
       static_cast<size_t>(std::min<uint64_t>(bytes.size(), (uint64_t{1} << 32) - address));
-  if (first > 0) writes_.push_back({address, Bytes(bytes.begin(), bytes.begin() + first)});
-  if (first < bytes.size()) writes_.push_back({0, Bytes(bytes.begin() + first, bytes.end())});
+  const uint8_t* data = bytes.data();
+  if (first > 0) writes_.push_back({address, Bytes(data, data + first)});
+  if (first < bytes.size()) writes_.push_back({0, Bytes(data + first, data + bytes.size())});
 }
 
 void TocMemory::Put32(uint32_t address, uint32_t value) {
@@ -41,6 +42,7 @@ std::vector<std::pair<uint32_t, Bytes>> TocMemory::Extents() const {
   }
   // ...each filled with the writes in the order they were made.
   std::vector<std::pair<uint32_t, Bytes>> extents;
+  extents.reserve(runs.size());
   for (const auto& run : runs)
     extents.push_back({static_cast<uint32_t>(run.first), Bytes(run.second - run.first)});
   for (const auto& [address, bytes] : writes_) {
@@ -289,7 +291,7 @@ void AddTocRecords(BinBuilder& bin, const TocMemory& memory, uint32_t pTOC, uint
       } else if (address < pTOC && uint64_t{address} + size > pTOC) {
         size = pTOC - address;
       }
-      bin.Record(address + romOffset, Bytes(bytes.begin() + at, bytes.begin() + at + size));
+      bin.Record(address + romOffset, Bytes(bytes.data() + at, bytes.data() + at + size));
       at += size;
     }
   }
@@ -320,7 +322,7 @@ uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int seco
   int64_t daysFrom0000 = era * 146097 + doe;                    // from 1 March of year 0
   const int64_t k1601 = 1600 / 400 * 146097 + (365 * 0) + 306;  // 1 January 1601
   int64_t days = daysFrom0000 - k1601;
-  int64_t seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+  int64_t seconds = days * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second;
   return static_cast<uint64_t>(seconds) * 10000000ull;
 }
 
