@@ -50,7 +50,7 @@ std::string RunTocs(const std::vector<TocBuilder>& tocs, const char* options = "
     AddTocRecords(bin, memory, tocs[i].pTOC(), kBias, 0x00F00000 + 0x100 * i + kBias);
   }
   const std::string command = std::string("romscope ") + options + " image.bin";
-  return RunOnImage(command, bin.Terminator(kToc + kBias).Build()).out;
+  return CleanRunOutput(command, bin.Terminator(kToc + kBias).Build());
 }
 
 // The text from the line after the first (or last) line holding `from` up to `to`.

@@ -133,6 +133,7 @@ TEST(HeaderReportTest, SectionsInOrderForEachTable) {
     SCOPED_TRACE(run.commandLine);
     RunResult result = RunOnImage(run.commandLine, image);
     ExpectSameText(result.out, run.expected);
+    EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.status, 0);
   }
 }
@@ -142,11 +143,11 @@ TEST(HeaderReportTest, CountsPrintSigned) {
   toc.keepCounts = true;
   toc.header.numCopyEntries = 0x80000000;
   toc.header.numFiles = 0xFFFFFFFF;
-  RunResult result = RunOnImage("romscope -toc image.bin", SingleTocImage(toc));
-  EXPECT_NE(result.out.find("    Num Copy Entries    : -2147483648    \n"
-                            "    Copy Entries Offset : 0x00000000  \n"
-                            "    Num Modules         :          0    \n"
-                            "    Num Files           :         -1    \n"),
+  const std::string out = CleanRunOutput("romscope -toc image.bin", SingleTocImage(toc));
+  EXPECT_NE(out.find("    Num Copy Entries    : -2147483648    \n"
+                     "    Copy Entries Offset : 0x00000000  \n"
+                     "    Num Modules         :          0    \n"
+                     "    Num Files           :         -1    \n"),
             std::string::npos);
 }
 
@@ -201,6 +202,7 @@ TEST(HeaderReportTest, UnreadableHeaderLeavesNothingOfThePreviousReport) {
   report.PrintToc(0, 0);  // no header is current
   out.Flush();
   EXPECT_EQ(sink.text, "");
+  EXPECT_EQ(errors.text, "");
 }
 
 }  // namespace

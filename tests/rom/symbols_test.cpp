@@ -43,7 +43,7 @@ std::string Section(const Image& image, const std::string& options = "-toc -sym"
     bin.RawRecord(address, static_cast<uint32_t>(text.size() + (cut ? 16 : 0)), 0, BytesOf(text));
   }
   if (!image.cutLast) bin.Terminator(kToc);
-  const std::string out = RunOnImage("romscope " + options + " image.bin", bin.Build()).out;
+  const std::string out = CleanRunOutput("romscope " + options + " image.bin", bin.Build());
   const std::string files = "\nFILES ----------------------------------------\n";
   size_t from = out.find(files);
   return from == std::string::npos ? out : out.substr(from + files.size());

@@ -61,7 +61,7 @@ TEST(TocLocatorTest, CandidateTests) {
                       .Record(0x00F00000, Signature(0x1A00))
                       .Terminator(84)
                       .Build();
-    EXPECT_EQ(RunOnImage("romscope image.bin", image).out,
+    EXPECT_EQ(CleanRunOutput("romscope image.bin", image),
               kImage + "\t\tStart address = 0x00000054\n" + kCheck0 + c.lines + "Done.\n");
   }
 }
@@ -78,7 +78,7 @@ TEST(TocLocatorTest, FailedPassesResumeAfterTheirSignatureRecord) {
                     .Record(0x3010, Signature(0x1000))
                     .Record(0x2000, Header(0x7000, 0x7100))
                     .Build();
-  EXPECT_EQ(RunOnImage("romscope image.bin", image).out,
+  EXPECT_EQ(CleanRunOutput("romscope image.bin", image),
             kImage + "Checking record #2 for potential TOC (ROMOFFSET = 0xFFFF8000)\n" +
                 "Checking record #4 for potential TOC (ROMOFFSET = 0xFFFF9000)\n" +
                 "Checking record #2 for potential TOC (ROMOFFSET = 0x00000000)\n" +
@@ -101,7 +101,7 @@ TEST(TocLocatorTest, FailedPassesResumeAfterTheirSignatureRecord) {
                    .Record(0x3100, twelve)
                    .Record(0x3200, Signature(0x5000))
                    .Build();
-  EXPECT_EQ(RunOnImage("romscope image.bin", last).out,
+  EXPECT_EQ(CleanRunOutput("romscope image.bin", last),
             kImage + "Checking record #0 for potential TOC (ROMOFFSET = 0xFFFFC000)\nDone.\n");
 }
 

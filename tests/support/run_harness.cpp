@@ -86,8 +86,16 @@ void ExpectSameText(const std::string& actual, const std::string& expected) {
   }
 }
 
+std::string CleanRunOutput(const std::string& commandLine, const Bytes& image,
+                           const std::string& err) {
+  RunResult result = RunOnImage(commandLine, image);
+  EXPECT_EQ(result.err, err) << commandLine;
+  EXPECT_EQ(result.status, 0) << commandLine;
+  return result.out;
+}
+
 std::string AfterRomHeader(const std::string& commandLine, const Bytes& image) {
-  const std::string out = RunOnImage(commandLine, image).out;
+  const std::string out = CleanRunOutput(commandLine, image);
   return out.substr(out.find('\n', out.find("    Extensions          : ")) + 1);
 }
 

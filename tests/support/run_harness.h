@@ -38,7 +38,13 @@ RunResult RunWithHost(const std::string& commandLine, FakeHost& host, size_t wri
 // Runs `commandLine` with `image` as the file "image.bin".
 RunResult RunOnImage(const std::string& commandLine, const Bytes& image);
 
-// What a run prints after the ROM header's last line.
+// The standard output of a run on `image` that must end with status 0 and
+// print exactly `err` on standard error (nothing, unless told otherwise): a
+// stray diagnostic or a changed status fails the calling test.
+std::string CleanRunOutput(const std::string& commandLine, const Bytes& image,
+                           const std::string& err = "");
+
+// What such a run prints after the ROM header's last line.
 std::string AfterRomHeader(const std::string& commandLine, const Bytes& image);
 
 // The usage text, as the tool prints it after a command-line error.
