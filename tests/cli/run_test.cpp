@@ -112,7 +112,7 @@ TEST(RunTest, OutputDoesNotDependOnTheWriterCapacity) {
   ASSERT_EQ(wide.status, 0);
   ASSERT_NE(wide.out.find("Record [  0] : Start = 0x"), std::string::npos);
   ASSERT_NE(wide.out.find(" Chksum valid\n"), std::string::npos);
-  ASSERT_NE(wide.out.find(" : KernelStart\n"), std::string::npos);
+  ASSERT_NE(wide.out.find(" : KernelEntry\n"), std::string::npos);
   for (size_t capacity : {0, 1, 2, 31, 32, 33, 67, 68, 69, 95, 96, 97, 137, 4096}) {
     const RunResult narrow = RunWithHost(line, host, capacity);
     EXPECT_EQ(narrow.status, 0) << capacity;

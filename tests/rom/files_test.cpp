@@ -37,8 +37,8 @@ TEST(FilesTest, LinesAndTheRecordTestOfCheckFiles) {
     bool inside;       // the file's data lies inside one record
     const char* line;  // after the date and time
   } cases[] = {
-      {0x807, 4096, 2048, 0x8C000000, "nk.bin", false,
-       "CHRS       2048       4096                    nk.bin (ROM 0x8C000000)"},
+      {0x807, 4096, 2048, 0x8C000000, "os.bin", false,
+       "CHRS       2048       4096                    os.bin (ROM 0x8C000000)"},
       {0x801, 10, 7, 0xC0000001, "abcde", false,
        "C_R_          7         10                     abcde (ROM 0xC0000001)"},
       {0x2, 3, 99, 0xFFE0ABCD, "a_name_of_thirty_characters.tx", false,

@@ -30,10 +30,10 @@ ModuleSpec Module(const std::string& name, uint64_t fileTime, uint32_t size,
 
 TEST(ModulesTest, ShortLinesAndDetailedBlocks) {
   TocBuilder toc(0x80000000);
-  ModuleSpec nk = Module("nk.exe", FileTimeOf(2001, 3, 7, 9, 5, 0), 4096, 0x7, 0x8C000000);
-  nk.e32 = {std::nullopt, 0x10F, 0x1234, 0x8C000000, 4, 0x14, 0x10000, 0x2A000, 0x3AA5F00D};
-  nk.e32Offset = 0x80100000;
-  nk.o32Offset = 0x80200000;
+  ModuleSpec kernel = Module("os.exe", FileTimeOf(2001, 3, 7, 9, 5, 0), 4096, 0x7, 0x8C000000);
+  kernel.e32 = {std::nullopt, 0x10F, 0x1234, 0x8C000000, 4, 0x14, 0x10000, 0x2A000, 0x3AA5F00D};
+  kernel.e32Offset = 0x80100000;
+  kernel.o32Offset = 0x80200000;
   ModuleSpec gone = Module("gone.dll", uint64_t{1} << 63, 0x80000000);
   gone.placeE32 = false;
   gone.e32Offset = 0x90000000;
@@ -41,18 +41,18 @@ TEST(ModulesTest, ShortLinesAndDetailedBlocks) {
   // 65535 section headers, of which only [1] is in the image.
   ModuleSpec holes =
       Module("holes.dll", FileTimeOf(2010, 10, 10, 10, 10, 10), 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF);
-  holes.e32 = nk.e32;
+  holes.e32 = kernel.e32;
   holes.e32.objcnt = 0xFFFF;
   holes.e32.imageflags = 0xFFFF;
   holes.e32Offset = 0x80100100;
   holes.o32Offset = 0x80300000;
-  toc.modules = {nk, gone, holes};
+  toc.modules = {kernel, gone, holes};
   Bytes o32;
   for (uint32_t v = 1; v <= 6; ++v) AppendLe32(o32, v);
   const Bytes image = SingleTocImage(toc, 0x01000000, {{0x80300018, o32}});
 
   EXPECT_EQ(AfterRomHeader("romscope -toc image.bin", image),
-            kModules + "     3/07/2001  09:05:00        4096  nk.exe \n" +
+            kModules + "     3/07/2001  09:05:00        4096  os.exe \n" +
                 "     0/00/0000  00:00:00  -2147483648  gone.dll \n" +
                 "    10/10/2010  10:10:10          -1  holes.dll \n" + kFilesDone);
 
@@ -65,15 +65,15 @@ TEST(ModulesTest, ShortLinesAndDetailedBlocks) {
       "        e32_vsize           : 0x2A000\n"
       "        e32_timestamp       : 0x3AA5F00D\n";
   std::string expected = kModules +
-                         "    ==== nk.exe ===============================\n"
-                         "    TOCentry (nk.exe) -------------------------\n"
+                         "    ==== os.exe ===============================\n"
+                         "    TOCentry (os.exe) -------------------------\n"
                          "        dwFileAttributes    : 0x7\n"
                          "        ftTime              :  3/07/2001  09:05:00\n"
                          "        nFileSize           : 0x1000 (4096)\n"
                          "        ulE32Offset         : 0x80100000\n"
                          "        ulO32Offset         : 0x80200000\n"
                          "        ulLoadOffset        : 0x8C000000\n"
-                         "    e32_rom (nk.exe) --------------------------\n"
+                         "    e32_rom (os.exe) --------------------------\n"
                          "        e32_objcnt          : 0\n"
                          "        e32_imageflags      : 0x10F\n" +
                          e32Rest + "\n" +

@@ -21,7 +21,7 @@ TocBuilder DemoToc() {
 
   const uint64_t built = FileTimeOf(2001, 3, 7, 9, 5, 0);
   ModuleSpec kernel;
-  kernel.name = "nk.exe";
+  kernel.name = "os.exe";
   kernel.attributes = 0x7;
   kernel.fileTime = built;
   kernel.size = 0x3A000;
@@ -29,18 +29,18 @@ TocBuilder DemoToc() {
   kernel.e32 = {std::nullopt, 0x0102, 0x1C30, 0x80231000, 4, 20, 0x10000, 0x3B000, 0x3AA5F00D};
   kernel.sections = {{0x35000, 0x1000, 0x35000, 0x80232000, 0x80232000, 0x60000020},
                      {0x2000, 0x36000, 0x800, 0x80267000, 0x8C000000, 0xC0000040}};
-  ModuleSpec shell;
-  shell.name = "shell.exe";
-  shell.attributes = 0x7;
-  shell.fileTime = built + 36000000000ull;  // an hour later
-  shell.size = 0x9200;
-  shell.loadOffset = 0x80270000;
-  shell.e32 = {std::nullopt, 0x010F, 0x1404, 0x00010000, 4, 20, 0x10000, 0xA000, 0x3AA60A11};
-  shell.sections = {{0x8000, 0x1000, 0x8000, 0x80271000, 0x00011000, 0x60000020}};
-  toc.modules = {kernel, shell};
+  ModuleSpec panel;
+  panel.name = "panel.exe";
+  panel.attributes = 0x7;
+  panel.fileTime = built + 36000000000ull;  // an hour later
+  panel.size = 0x9200;
+  panel.loadOffset = 0x80270000;
+  panel.e32 = {std::nullopt, 0x010F, 0x1404, 0x00010000, 4, 20, 0x10000, 0xA000, 0x3AA60A11};
+  panel.sections = {{0x8000, 0x1000, 0x8000, 0x80271000, 0x00011000, 0x60000020}};
+  toc.modules = {kernel, panel};
 
   toc.files.resize(2);
-  toc.files[0].name = "boot.ini";
+  toc.files[0].name = "init.cfg";
   toc.files[0].attributes = 0x1;
   toc.files[0].fileTime = built;
   toc.files[0].size = 0x240;
@@ -65,17 +65,17 @@ TocBuilder DemoToc() {
   kernelProfile.startAddr = 0x80231000;
   kernelProfile.endAddr = 0x8026B000;
   kernelProfile.hits = {0x120, 0x3};
-  kernelProfile.names = {"KernelStart", "Reschedule"};
+  kernelProfile.names = {"KernelEntry", "RunNextJob"};
   kernelProfile.hitsAt = rom + 0x100;
   kernelProfile.hitAddr = ram + 0x100;
-  ProfileSpec& shellProfile = toc.profiles[1];
-  shellProfile.modA = 2;
-  shellProfile.startAddr = 0x80270000;
-  shellProfile.endAddr = 0x80279200;
-  shellProfile.hits = {0x44};
-  shellProfile.names = {"WinMain"};
-  shellProfile.hitsAt = rom + 0x200;
-  shellProfile.hitAddr = ram + 0x200;
+  ProfileSpec& panelProfile = toc.profiles[1];
+  panelProfile.modA = 2;
+  panelProfile.startAddr = 0x80270000;
+  panelProfile.endAddr = 0x80279200;
+  panelProfile.hits = {0x44};
+  panelProfile.names = {"AppMain"};
+  panelProfile.hitsAt = rom + 0x200;
+  panelProfile.hitAddr = ram + 0x200;
 
   toc.withExtensions = true;
   toc.pids = {0x10, 0x20, 0, 0, 0, 0, 0, 0, 0, 0x100};
@@ -101,14 +101,14 @@ Bytes DemoImage() {
 
   Bytes boot = BytesOf("ROM image test");
   for (uint8_t b : {0x00, 0x01, 0x02, 0x7F, 0x80, 0xFF}) boot.push_back(b);
-  // The data of boot.ini; splash.bmp's data is missing, as in a cut image.
-  Bytes ini = BytesOf("[boot]\r\nshell=shell.exe\r\n");
-  ini.resize(0x240, ' ');
+  // The data of init.cfg; splash.bmp's data is missing, as in a cut image.
+  Bytes cfg = BytesOf("[boot]\r\nstart=panel.exe\r\n");
+  cfg.resize(0x240, ' ');
   BinBuilder bin;
   bin.Header(0x80200000, 0x00200000);
   bin.Record(0x80200000, boot);
   AddTocRecords(bin, memory, toc.pTOC(), 0, 0x80210000);
-  bin.Record(0x80290000, ini);
+  bin.Record(0x80290000, cfg);
   bin.Terminator(0x80231000);
   return bin.Build();
 }
