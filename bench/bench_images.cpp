@@ -64,7 +64,7 @@ testing::Bytes OverlappingRecordsImage(uint32_t count) {
   builder.Header(kImageBase, count * 16u + 48u);
   testing::Bytes data(64);
   for (uint32_t i = 0; i < count; ++i) {
-    for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<uint8_t>(i * 16u + k);
+    for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<uint8_t>(size_t{i} * 16 + k);
     builder.Record(kImageBase + i * 16u, data);
   }
   builder.Record(kImageBase + count * 16u + 64u, testing::Bytes(8, 0x5A));

@@ -58,6 +58,8 @@ size_t RecordIndex::Begin(uint32_t node, unsigned depth) const {
   return sorted_ + static_cast<size_t>((position * (points_.size() - sorted_)) >> depth);
 }
 
+// The recursion ends at depth_, the leaves' depth: about log2 of the record count.
+// NOLINTNEXTLINE(misc-no-recursion)
 void RecordIndex::BuildNode(uint32_t node, unsigned depth, size_t begin, size_t end) {
   Node& box = nodes_[node];
   auto first = points_.begin() + static_cast<ptrdiff_t>(begin);
@@ -150,7 +152,7 @@ uint32_t RecordIndex::TreeSearch(uint64_t a, uint64_t b, bool any, uint32_t best
       const Point* last = LeafEnd(node);
       for (const Point* p = LeafBegin(node); p != last && p->start <= a; ++p) {
         // Without a branch: whether a point holds the range is anyone's guess.
-        best = (p->index < best) & (p->End() >= b) ? p->index : best;
+        best = ((p->index < best) & (p->End() >= b)) ? p->index : best;
       }
     } else {
       // Down to the children that may hold better; the one with the lesser
