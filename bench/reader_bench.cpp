@@ -22,6 +22,7 @@
 #include "image/image_reader.h"
 #include "image/record_scan.h"
 #include "image/record_table.h"
+#include "rom/text_renderer.h"
 
 namespace {
 
@@ -36,14 +37,13 @@ struct ReaderSetup {
       : source(romscope::bench::SpreadImage(kRecords, kRecordSize)),
         file(source),
         out(sink),
+        renderer(out, options),
         scratch(romscope::kScratchSize) {
     romscope::BinHeader header;
-    if (romscope::ReadBinHeader(file, "bench.bin", out, &header) ==
-        romscope::BinHeaderStatus::kOk) {
-      romscope::RunOptions options;
-      romscope::ScanRecords(file, options, out, scratch.data(), &records);
+    if (romscope::ReadBinHeader(file, &header) == romscope::BinHeaderStatus::kOk) {
+      romscope::ScanRecords(file, false, renderer, scratch.data(), &records);
     }
-    reader = std::make_unique<romscope::ImageReader>(file, records, out);
+    reader = std::make_unique<romscope::ImageReader>(file, records, renderer);
   }
 
   bool Complete() const { return records.Count() == kRecords + 1 && records.HasTerminator(); }
@@ -52,6 +52,8 @@ struct ReaderSetup {
   romscope::ImageFile file;
   romscope::NullSink sink;
   romscope::Writer out;
+  romscope::RunOptions options;
+  romscope::TextRenderer renderer;
   std::vector<uint8_t> scratch;
   romscope::RecordTable records;
   std::unique_ptr<romscope::ImageReader> reader;

@@ -1,10 +1,13 @@
 #include "cli/driver.h"
 
+#include <vector>
+
 #include "cli/options.h"
 #include "image/image.h"
 #include "image/image_reader.h"
 #include "image/record_scan.h"
 #include "rom/report.h"
+#include "rom/text_renderer.h"
 #include "rom/toc_locator.h"
 
 namespace romscope {
@@ -19,19 +22,38 @@ int Finish(Writer& out, Diagnostics& diag, int status) {
   return kExitFailure;
 }
 
-// The header line is printed; a header that cannot be used ends the run.
-bool CheckBinHeader(Image& image, const std::string& path, Writer& out, Diagnostics& diag) {
-  switch (ReadBinHeader(image.file, path, out, &image.header)) {
-    case BinHeaderStatus::kOk:
-      return true;
-    case BinHeaderStatus::kTruncated:
-      diag.Warn("%s: the BIN header is truncated (no image start and length)", path.c_str());
-      return false;
-    case BinHeaderStatus::kSignatureUnreadable:
-    case BinHeaderStatus::kSignatureMismatch:
-      return false;
+// The text report shows what the options ask for.
+ReportPlan PlanFor(const RunOptions& options) {
+  ReportPlan plan;
+  plan.details = options.printObj;
+  plan.symbols = options.printSym;
+  plan.checkFiles = options.checkFiles;
+  return plan;
+}
+
+// Finds every table of contents and reports each one found.
+void InspectTocs(const RunOptions& options, Image& image, ImageReader& reader, Renderer& renderer,
+                 Diagnostics& diag) {
+  TocLocator locator;
+  Report report(PlanFor(options), reader, image.scratch.data(), renderer, diag);
+  const bool reports = options.printToc || options.printObj;
+  if (!renderer.SearchFirst()) {
+    while (!renderer.Stopped() && locator.FindNextToc(image, reader, renderer)) {
+      if (reports) report.PrintToc(locator.Found());
+    }
+    renderer.SearchEnd();
+    return;
   }
-  return false;
+  // The search's messages all come before the first report.
+  std::vector<TocLocation> found;
+  while (!renderer.Stopped() && locator.FindNextToc(image, reader, renderer)) {
+    found.push_back(locator.Found());
+  }
+  renderer.SearchEnd();
+  for (const TocLocation& toc : found) {
+    if (renderer.Stopped()) break;
+    if (reports) report.PrintToc(toc);
+  }
 }
 
 }  // namespace
@@ -42,27 +64,34 @@ int RunRomscope(std::string commandLine, HostServices& host, Writer& out, Diagno
   RunOptions options;
   if (!ParseCommandLine(commandLine.data(), &options, out)) return Finish(out, diag, kExitUsage);
 
-  out.Printf("RomScope... %s\n", options.inputPath.c_str());
+  TextRenderer text(out, options);
+  Renderer& renderer = text;
+  const std::string& path = options.inputPath;
+  renderer.Begin(path);
   std::string reason;
-  std::unique_ptr<ByteSource> source = host.OpenInput(options.inputPath, &reason);
+  std::unique_ptr<ByteSource> source = host.OpenInput(path, &reason);
   if (!source) {
-    out.Printf("Error opening %s\n", options.inputPath.c_str());
-    diag.Warn("cannot open '%s': %s", options.inputPath.c_str(), reason.c_str());
+    renderer.OpenFailed(path, reason);
+    diag.Warn("cannot open '%s': %s", path.c_str(), reason.c_str());
     return Finish(out, diag, kExitFailure);
   }
 
   Image image(*source);
-  if (!CheckBinHeader(image, options.inputPath, out, diag)) return Finish(out, diag, kExitFailure);
-  ScanRecords(image.file, options, out, image.scratch.data(), &image.records);
-
-  ImageReader reader(image.file, image.records, out);
-  TocLocator locator;
-  Report report(options, reader, image.scratch.data(), out, diag);
-  while (!out.Failed() && locator.FindNextToc(image, reader, out)) {
-    if (options.printToc || options.printObj) report.PrintToc(locator.pTOC(), locator.RomOffset());
+  const BinHeaderStatus status = ReadBinHeader(image.file, &image.header);
+  if (status != BinHeaderStatus::kOk) {
+    renderer.BinHeaderFailed(status, path);
+    if (status == BinHeaderStatus::kTruncated) {
+      diag.Warn("%s: the BIN header is truncated (no image start and length)", path.c_str());
+    }
+    return Finish(out, diag, kExitFailure);
   }
+  renderer.BinHeaderRead(image.header);
+  ScanRecords(image.file, options.printData, renderer, image.scratch.data(), &image.records);
+  renderer.ScanEnd();
 
-  out.Put("Done.\n");
+  ImageReader reader(image.file, image.records, renderer);
+  InspectTocs(options, image, reader, renderer, diag);
+  renderer.End();
   return Finish(out, diag, kExitOk);
 }
 

@@ -104,6 +104,8 @@ inline void FillFullLine(char* p, uint32_t address, const uint8_t* bytes) {
 }
 #endif
 
+}  // namespace
+
 // The 32-bit wrapping sum of the bytes, eight at a time: byte pairs are added
 // into 16-bit lanes, which are emptied before they can overflow.
 uint32_t SumBytes(const uint8_t* data, size_t size) {
@@ -125,8 +127,7 @@ uint32_t SumBytes(const uint8_t* data, size_t size) {
   return sum;
 }
 
-// Prints the lines of one chunk whose first byte lies at `address`.
-void PrintChunk(Writer& out, uint32_t address, const uint8_t* data, size_t size) {
+void PrintDumpLines(Writer& out, uint32_t address, const uint8_t* data, size_t size) {
   // A writer smaller than one line still takes one line at a time.
   const size_t linesPerBatch = std::max<size_t>(out.Capacity() / kLineSize, 1);
   size_t fullLines = size / 16;
@@ -144,27 +145,6 @@ void PrintChunk(Writer& out, uint32_t address, const uint8_t* data, size_t size)
     FillLine(p, address + static_cast<uint32_t>(fullLines * 16), data + fullLines * 16, size % 16);
     out.Commit(kLineSize);
   }
-}
-
-}  // namespace
-
-void DumpRecordData(ImageFile& file, const RecordInfo& record, uint8_t* scratch, Writer& out) {
-  uint32_t sum = 0;
-  uint32_t offset = 0;
-  uint32_t remaining = record.length;
-  while (remaining > 0) {
-    size_t chunk = std::min<uint32_t>(remaining, kScratchSize);
-    // A chunk that comes up short (the record runs past the end of the file)
-    // is neither printed nor summed.
-    if (file.Read(scratch, chunk) != static_cast<int64_t>(chunk)) break;
-    remaining -= static_cast<uint32_t>(chunk);
-    sum += SumBytes(scratch, chunk);
-    PrintChunk(out, record.start + offset, scratch, chunk);
-    offset += static_cast<uint32_t>(chunk);
-    if (out.Failed()) return;
-  }
-  out.Put("\n");
-  out.Put(sum == record.checksum ? " Chksum valid\n" : " Chksum error found in this record\n");
 }
 
 }  // namespace romscope

@@ -1,17 +1,20 @@
-// The hexadecimal dump of one record's data, with its checksum verdict.
+// The hexadecimal dump of record data, and the sum its checksum is tested
+// against.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "base/writer.h"
-#include "image/bin_format.h"
-#include "image/image_file.h"
 
 namespace romscope {
 
-// Dumps the record's data from the file's current position, sixteen bytes to
-// a line, then the empty line and the checksum verdict. `scratch` holds
-// kScratchSize bytes.
-void DumpRecordData(ImageFile& file, const RecordInfo& record, uint8_t* scratch, Writer& out);
+// The 32-bit wrapping sum of the bytes.
+uint32_t SumBytes(const uint8_t* data, size_t size);
+
+// Prints the dump lines of `size` bytes whose first byte lies at `address`,
+// sixteen bytes to a line. A last line of fewer bytes is filled with blanks
+// to the full width; callers hand over whole lines except at a record's end.
+void PrintDumpLines(Writer& out, uint32_t address, const uint8_t* data, size_t size);
 
 }  // namespace romscope

@@ -5,16 +5,12 @@
 
 namespace romscope {
 
-ImageReader::ImageReader(ImageFile& file, const RecordTable& records, Writer& out)
-    : file_(file), records_(records), out_(out) {}
+ImageReader::ImageReader(ImageFile& file, const RecordTable& records, ReadMessages& messages)
+    : file_(file), records_(records), messages_(messages) {}
 
 bool ImageReader::ReadImage(uint8_t* dst, uint32_t address, uint64_t size, uint32_t bias) {
   if (size > kMaxRead) {
-    if (size <= UINT32_MAX) {
-      out_.Printf("Trying to read %d bytes (too big)\n", static_cast<int32_t>(size));
-    } else {
-      out_.Printf("Trying to read %llu bytes (too big)\n", static_cast<unsigned long long>(size));
-    }
+    messages_.ReadTooBig(size);
     return false;
   }
   EnsureIndex();

@@ -13,8 +13,8 @@
 #include <map>
 #include <vector>
 
-#include "base/writer.h"
 #include "image/image_file.h"
+#include "image/read_messages.h"
 #include "image/record_index.h"
 #include "image/record_table.h"
 
@@ -27,7 +27,7 @@ class ImageReader {
 
   // `records` must be complete when the first read comes: the index is built
   // then, so that a run that reads nothing by address does not pay for it.
-  ImageReader(ImageFile& file, const RecordTable& records, Writer& out);
+  ImageReader(ImageFile& file, const RecordTable& records, ReadMessages& messages);
 
   // Reads `size` bytes (1 to kMaxRead) at address + bias (32-bit, wrapping)
   // from the first record that holds them; no later record is tried when that
@@ -71,7 +71,7 @@ class ImageReader {
 
   ImageFile& file_;
   const RecordTable& records_;
-  Writer& out_;
+  ReadMessages& messages_;
   bool indexed_ = false;
   RecordIndex index_;
 

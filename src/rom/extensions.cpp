@@ -1,20 +1,13 @@
 // The header extensions: a head record of ten PID words, then the chain of
 // named records linked through Next. A record named "chain information"
 // carries a table of chain entries in its data.
-#include <cstring>
 #include <memory>
 #include <new>
 
-#include "base/le.h"
 #include "rom/report.h"
 
 namespace romscope {
 namespace {
-
-constexpr uint32_t kExtensionSize = 44;
-constexpr uint32_t kNextAt = 40;
-constexpr uint32_t kChainEntrySize = 16;
-constexpr char kChainName[] = "chain information";  // compared with its NUL
 
 // The chain as the walk follows it: the Next of the record at an address,
 // or kEnd when it cannot be read or ends the chain.
@@ -23,12 +16,12 @@ class ChainLinks {
   static constexpr uint64_t kEnd = uint64_t{1} << 32;
   explicit ChainLinks(ImageReader& reader, uint32_t bias) : reader_(reader), bias_(bias) {}
   uint64_t Next(uint64_t address) {
-    uint8_t record[kExtensionSize];
+    uint8_t bytes[ExtensionRecord::kSize];
     if (address == kEnd ||
-        !reader_.ReadImage(record, static_cast<uint32_t>(address), sizeof record, bias_)) {
+        !reader_.ReadImage(bytes, static_cast<uint32_t>(address), sizeof bytes, bias_)) {
       return kEnd;
     }
-    uint32_t next = Read32le(record + kNextAt);
+    const uint32_t next = DecodeAt<ExtensionRecord>(bytes).Next;
     return next == 0 ? kEnd : next;
   }
 
@@ -70,62 +63,55 @@ uint64_t FirstRepeat(ChainLinks& links, uint32_t head) {
 }  // namespace
 
 bool Report::PrintExtensions(uint32_t ulExtensions) {
-  uint8_t record[kExtensionSize];
-  if (!Read(record, ulExtensions, sizeof record)) {
-    out_.Put("Couldn't locate TOC Extensions\n");
+  uint8_t bytes[ExtensionHead::kSize];
+  if (!Read(bytes, ulExtensions, sizeof bytes)) {
+    renderer_.ExtensionHeadRead(ulExtensions, nullptr);
     return true;
   }
-  out_.Put("\nROMHDR Extensions -----------------------------\n");
-  for (int i = 0; i < 10; ++i) {
-    out_.Printf("    PID[%d] = 0x%08X\n", i, Read32le(record + size_t{4} * i));
-  }
-  uint32_t next = Read32le(record + kNextAt);
-  out_.Printf("    Next: %08x\n", next);
+  const ExtensionHead head = DecodeAt<ExtensionHead>(bytes);
+  renderer_.ExtensionHeadRead(ulExtensions, &head);
 
+  uint32_t next = head.Next;
   ChainLinks links(reader_, romOffset_);
   const uint64_t repeat = next != 0 ? FirstRepeat(links, ulExtensions) : 0;
   for (uint64_t position = 1; next != 0 && !Stopped(); ++position) {
     if (position == repeat) {
       diag_.Warn("the extension chain leads back to 0x%08X, which was read already", next);
-      return true;
+      renderer_.ExtensionChainCycle(next);
+      break;
     }
-    out_.Printf("\n    -- Location: %08x\n", next);
-    if (!Read(record, next, sizeof record)) {
-      out_.Put("Couldn't locate TOC Extensions\n");
-      return true;
+    const uint32_t address = next;
+    if (!Read(bytes, address, sizeof bytes)) {
+      renderer_.ExtensionRecordRead(address, nullptr);
+      break;
     }
-    char name[25];
-    std::memcpy(name, record, 24);
-    name[24] = '\0';
-    const uint32_t pData = Read32le(record + 28);
-    const uint32_t length = Read32le(record + 32);
-    out_.Printf(
-        "    Name: %-24s\n    Type:     %08x\n    pData:    %08x\n    Length:   %08x\n    "
-        "Reserved: %08x\n    Next:     %08x\n",
-        name, Read32le(record + 24), pData, length, Read32le(record + 36),
-        Read32le(record + kNextAt));
-    next = Read32le(record + kNextAt);
-    if (std::memcmp(record, kChainName, sizeof kChainName) != 0) continue;
+    const ExtensionRecord record = DecodeAt<ExtensionRecord>(bytes);
+    renderer_.ExtensionRecordRead(address, &record);
+    next = record.Next;
+    if (record.IsChainInformation() && !PrintChainData(record)) return false;
+  }
+  renderer_.ExtensionsEnd();
+  return true;
+}
 
-    if (length > ImageReader::kMaxRead) {
-      // Never allocated: the reader refuses such a read with its own message.
-      Read(nullptr, pData, length);
-      continue;
-    }
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[length == 0 ? 1 : length]);
-    if (!data) {
-      out_.Put("Error: failed allocating extention buffer\n");
-      return false;
-    }
-    if (length == 0 || !Read(data.get(), pData, length)) continue;
-    for (uint32_t k = 0; k < length / kChainEntrySize; ++k) {
-      const uint8_t* entry = data.get() + static_cast<size_t>(kChainEntrySize) * k;
-      out_.Printf(
-          "      Addr:     %08x\n      MaxLenth: %08x\n      Order:    %04x\n      Flags:    "
-          "%04x\n      reserved: %08x\n",
-          Read32le(entry), Read32le(entry + 4), static_cast<uint32_t>(Read16le(entry + 8)),
-          static_cast<uint32_t>(Read16le(entry + 10)), Read32le(entry + 12));
-    }
+// The data of a "chain information" record: Length / 16 chain entries, read
+// into a buffer of its own. False when that buffer cannot be had.
+bool Report::PrintChainData(const ExtensionRecord& record) {
+  const uint32_t length = record.Length;
+  if (length > ImageReader::kMaxRead) {
+    // Never allocated: the reader refuses such a read with its own message.
+    renderer_.ChainData(record.pData, length, Read(nullptr, record.pData, length));
+    return true;
+  }
+  std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[length == 0 ? 1 : length]);
+  if (!data) {
+    renderer_.ExtensionBufferFailed(length);
+    return false;
+  }
+  const bool readable = length == 0 || Read(data.get(), record.pData, length);
+  renderer_.ChainData(record.pData, length, readable);
+  for (uint32_t k = 0; readable && k < length / ChainEntry::kSize; ++k) {
+    renderer_.ChainEntryRead(k, DecodeAt<ChainEntry>(data.get() + size_t{ChainEntry::kSize} * k));
   }
   return true;
 }

@@ -1,28 +1,36 @@
 #include "rom/rom_header.h"
 
-#include "base/le.h"
-
 namespace romscope {
 
-ROMHDR DecodeRomHeader(const uint8_t* b) {
-  ROMHDR h;
-  h.ulDllFirst = Read32le(b + 0x00);
-  h.ulDllLast = Read32le(b + 0x04);
-  h.ulPhysFirst = Read32le(b + 0x08);
-  h.ulPhysLast = Read32le(b + 0x0C);
-  h.ulNumModules = Read32le(b + 0x10);
-  h.ulRamStart = Read32le(b + 0x14);
-  h.ulRamFree = Read32le(b + 0x18);
-  h.ulRamEnd = Read32le(b + 0x1C);
-  h.ulNumCopyEntries = Read32le(b + 0x20);
-  h.ulCopyEntriesOffset = Read32le(b + 0x24);
-  h.ulProfSymbolOffset = Read32le(b + 0x2C);
-  h.ulNumFiles = Read32le(b + 0x30);
-  h.ulKernelFlags = Read32le(b + 0x34);
-  h.usCpu = Read16le(b + 0x44);
-  h.usMiscFlags = Read16le(b + 0x46);
-  h.ulExtensions = Read32le(b + 0x48);
-  return h;
+const char* CpuName(uint16_t usCpu) {
+  switch (usCpu) {
+    case 0x014C:
+      return "x86";
+    case 0x0166:
+      return "R4000";
+    case 0x01A2:
+      return "SH3";
+    case 0x01A3:
+      return "SH3-DSP";
+    case 0x01A4:
+      return "SH3e";
+    case 0x01A6:
+      return "SH4";
+    case 0x01C0:
+      return "ARM";
+    case 0x01C2:
+      return "Thumb";
+    case 0x01F0:
+      return "PPC";
+    case 0x0266:
+      return "MIPS16";
+    case 0x0366:
+      return "MIPSFPU";
+    case 0x0466:
+      return "MIPSFPU16";
+    default:
+      return nullptr;
+  }
 }
 
 }  // namespace romscope

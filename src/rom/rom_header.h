@@ -6,19 +6,29 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/le.h"
+
 namespace romscope {
 
-inline constexpr size_t kRomHeaderSize = 84;
 inline constexpr uint32_t kRomSignature = 0x524B524B;  // "KRKR" read little-endian
-inline constexpr size_t kRomSignatureRecordSize = 8;
 
-// Entry sizes of the tables that hang from the header.
-inline constexpr uint32_t kTocEntrySize = 32;
-inline constexpr uint32_t kFileEntrySize = 28;
-inline constexpr uint32_t kCopyEntrySize = 16;
-inline constexpr uint32_t kProfileEntrySize = 32;
+// The 8-byte record that names a header: the signature word, then pTOC.
+struct RomSignatureRecord {
+  static constexpr size_t kSize = 8;
+  uint32_t signature = 0;
+  uint32_t pTOC = 0;
+
+  static constexpr RomSignatureRecord Decode(FieldCursor& c) {
+    RomSignatureRecord r;
+    r.signature = c.U32();
+    r.pTOC = c.U32();
+    return r;
+  }
+};
+static_assert(DecodedSize<RomSignatureRecord>() == RomSignatureRecord::kSize);
 
 struct ROMHDR {
+  static constexpr size_t kSize = 84;
   uint32_t ulDllFirst = 0;  // two 16-bit halves, each the upper half of an address
   uint32_t ulDllLast = 0;
   uint32_t ulPhysFirst = 0;
@@ -35,11 +45,50 @@ struct ROMHDR {
   uint16_t usCpu = 0;
   uint16_t usMiscFlags = 0;
   uint32_t ulExtensions = 0;
-};
 
-// Decodes the 84 bytes of a header; the bytes at 0x28, 0x38..0x43 and
-// 0x4C..0x53 carry nothing the tool uses.
-ROMHDR DecodeRomHeader(const uint8_t* bytes);
+  // The bytes at 0x28, 0x38..0x43 and 0x4C..0x53 carry nothing the tool uses.
+  static constexpr ROMHDR Decode(FieldCursor& c) {
+    ROMHDR h;
+    h.ulDllFirst = c.U32();
+    h.ulDllLast = c.U32();
+    h.ulPhysFirst = c.U32();
+    h.ulPhysLast = c.U32();
+    h.ulNumModules = c.U32();
+    h.ulRamStart = c.U32();
+    h.ulRamFree = c.U32();
+    h.ulRamEnd = c.U32();
+    h.ulNumCopyEntries = c.U32();
+    h.ulCopyEntriesOffset = c.U32();
+    c.Skip(4);
+    h.ulProfSymbolOffset = c.U32();
+    h.ulNumFiles = c.U32();
+    h.ulKernelFlags = c.U32();
+    c.Skip(12);
+    h.usCpu = c.U16();
+    h.usMiscFlags = c.U16();
+    h.ulExtensions = c.U32();
+    c.Skip(8);
+    return h;
+  }
+};
+static_assert(DecodedSize<ROMHDR>() == ROMHDR::kSize);
+
+inline constexpr size_t kRomHeaderSize = ROMHDR::kSize;
+inline constexpr size_t kRomSignatureRecordSize = RomSignatureRecord::kSize;
+
+inline ROMHDR DecodeRomHeader(const uint8_t* bytes) {
+  return DecodeAt<ROMHDR>(bytes);
+}
+
+// The processor's name for a COFF machine-type code, or null for a code
+// the tool does not know.
+const char* CpuName(uint16_t usCpu);
+
+// Entry sizes of the tables that hang from the header.
+inline constexpr uint32_t kTocEntrySize = 32;
+inline constexpr uint32_t kFileEntrySize = 28;
+inline constexpr uint32_t kCopyEntrySize = 16;
+inline constexpr uint32_t kProfileEntrySize = 32;
 
 // The module table lies right behind the header, the file table right
 // behind the module table; both sums wrap at 2^32.

@@ -1,60 +1,50 @@
 #include "rom/toc_locator.h"
 
-#include "base/le.h"
-#include "rom/rom_header.h"
-
 namespace romscope {
 
 uint32_t TocLocator::SignatureAt(const Image& image, ImageReader& reader, size_t index) const {
   const RecordInfo record = image.records[index];
-  uint8_t bytes[kRomSignatureRecordSize];
-  if (record.length != kRomSignatureRecordSize) return 0;
+  uint8_t bytes[RomSignatureRecord::kSize];
+  if (record.length != RomSignatureRecord::kSize) return 0;
   if (!reader.ReadImage(bytes, record.start, sizeof bytes, 0)) return 0;
-  if (Read32le(bytes) != kRomSignature) return 0;
-  return Read32le(bytes + 4);
+  const RomSignatureRecord signature = DecodeAt<RomSignatureRecord>(bytes);
+  return signature.signature == kRomSignature ? signature.pTOC : 0;
 }
 
-bool TocLocator::IsHeader(Image& image, ImageReader& reader, Writer& out, size_t index,
+bool TocLocator::IsHeader(Image& image, ImageReader& reader, LocatorEvents& events, size_t index,
                           uint32_t candidate) {
   const RecordInfo record = image.records[index];
-  if (record.length != kRomHeaderSize) return false;
-  const uint32_t offset = record.start - candidate;
-  out.Printf("Checking record #%zu for potential TOC (ROMOFFSET = 0x%08X)\n", index, offset);
+  if (record.length != ROMHDR::kSize) return false;
+  // The signature record used last is the one right before the resume point.
+  const TocLocation tried{candidate, record.start - candidate, tocResumeIndex_ - 1, index};
+  events.CheckingRecord(tried);
   uint8_t* bytes = image.scratch.data();
-  if (!reader.ReadImage(bytes, record.start, kRomHeaderSize, 0)) return false;
-  const ROMHDR h = DecodeRomHeader(bytes);
+  if (!reader.ReadImage(bytes, record.start, ROMHDR::kSize, 0)) return false;
+  const ROMHDR h = DecodeAt<ROMHDR>(bytes);
 
   if (h.ulPhysFirst > candidate || h.ulPhysLast < candidate) return false;
 
   // The image's own range, moved into table addresses.
-  const uint32_t lower = image.header.imageStart - offset;
-  const uint32_t upper = image.header.imageStart + image.header.imageLength - offset;
+  const uint32_t lower = image.header.imageStart - tried.romOffset;
+  const uint32_t upper = image.header.imageStart + image.header.imageLength - tried.romOffset;
   if (h.ulPhysFirst < lower || h.ulPhysLast > upper) {
-    out.Printf(
-        "NOTICE! Record %zu looked like a TOC except Phys first = 0x%08X, and Phys last = "
-        "0x%08X\r\n",
-        index, h.ulPhysFirst, h.ulPhysLast);
+    events.TocNotice(LocatorEvents::Notice::kPhysRange, tried, h);
     return false;
   }
 
   // Each half of ulDllFirst, as the upper half of an address, must not pass ulDllLast.
   if ((h.ulDllFirst & 0xFFFF0000u) > h.ulDllLast ||
       ((h.ulDllFirst & 0xFFFFu) << 16) > h.ulDllLast) {
-    out.Printf(
-        "NOTICE! Record %zu looked like a TOC except DLL first = 0x%08X, and DLL last = "
-        "0x%08X\r\n",
-        index, h.ulDllFirst, h.ulDllLast);
+    events.TocNotice(LocatorEvents::Notice::kDllRange, tried, h);
     return false;
   }
 
-  out.Printf("Found pTOC  = 0x%08x\n", candidate);
-  out.Printf("ROMOFFSET = 0x%08X\n", offset);
-  pTOC_ = candidate;
-  romOffset_ = offset;
+  found_ = tried;
+  events.TocFound(found_);
   return true;
 }
 
-bool TocLocator::FindNextToc(Image& image, ImageReader& reader, Writer& out) {
+bool TocLocator::FindNextToc(Image& image, ImageReader& reader, LocatorEvents& events) {
   const size_t count = image.records.Count();
   uint32_t candidate = 0;  // 0: looking for a signature record
   size_t i = tocResumeIndex_;
@@ -70,7 +60,7 @@ bool TocLocator::FindNextToc(Image& image, ImageReader& reader, Writer& out) {
       i = 0;
       continue;
     }
-    if (IsHeader(image, reader, out, i, candidate)) return true;
+    if (IsHeader(image, reader, events, i, candidate)) return true;
     if (i + 1 == count) {
       // The pass is over: look for the next signature record.
       candidate = 0;
@@ -78,10 +68,9 @@ bool TocLocator::FindNextToc(Image& image, ImageReader& reader, Writer& out) {
     } else {
       ++i;
     }
-    if (out.Failed()) break;
+    if (events.Stopped()) break;
   }
-  pTOC_ = 0;
-  romOffset_ = 0;
+  found_ = TocLocation();
   return false;
 }
 

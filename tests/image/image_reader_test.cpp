@@ -10,22 +10,23 @@
 #include <string>
 
 #include "image/record_scan.h"
+#include "rom/text_renderer.h"
 #include "support/bin_builder.h"
 
 namespace romscope::testing {
 namespace {
 
-// A scanned image with its reader; `out` collects what the reader prints.
+// A scanned image with its reader; `out` collects what the text report
+// shows of the reader's messages.
 class Loaded {
  public:
   explicit Loaded(const Bytes& image, uint64_t failFrom = UINT64_MAX)
-      : source_(image, failFrom), file_(source_), writer_(out_) {
+      : source_(image, failFrom), file_(source_), writer_(out_), renderer_(writer_, options_) {
     BinHeader header;
-    ReadBinHeader(file_, "image.bin", writer_, &header);
-    RunOptions options;
+    ReadBinHeader(file_, &header);
     std::vector<uint8_t> scratch(kScratchSize);
-    ScanRecords(file_, options, writer_, scratch.data(), &table_);
-    reader_ = std::make_unique<ImageReader>(file_, table_, writer_);
+    ScanRecords(file_, false, renderer_, scratch.data(), &table_);
+    reader_ = std::make_unique<ImageReader>(file_, table_, renderer_);
     writer_.Flush();
     out_.text.clear();
   }
@@ -54,6 +55,8 @@ class Loaded {
   ImageFile file_;
   StringSink out_;
   Writer writer_;
+  RunOptions options_;
+  TextRenderer renderer_;
   RecordTable table_;
   std::unique_ptr<ImageReader> reader_;
 };

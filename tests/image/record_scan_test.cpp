@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "rom/text_renderer.h"
 #include "support/run_harness.h"
 
 namespace romscope::testing {
@@ -25,12 +26,14 @@ RecordTable Scan(const Bytes& image, std::string* output = nullptr, int printRec
   RecordTable table;
   {
     Writer out(sink);
-    BinHeader header;
-    EXPECT_EQ(ReadBinHeader(file, "image.bin", out, &header), BinHeaderStatus::kOk);
     RunOptions options;
     options.printRec = printRec;
+    TextRenderer renderer(out, options);
+    BinHeader header;
+    EXPECT_EQ(ReadBinHeader(file, &header), BinHeaderStatus::kOk);
+    renderer.BinHeaderRead(header);
     std::vector<uint8_t> scratch(kScratchSize);
-    ScanRecords(file, options, out, scratch.data(), &table);
+    ScanRecords(file, false, renderer, scratch.data(), &table);
   }
   if (output) *output = sink.text;
   return table;
@@ -148,12 +151,13 @@ TEST(RecordScanTest, WithoutDataOnlyHeadersAreRead) {
   ImageFile file(source);
   StringSink sink;
   Writer out(sink);
-  BinHeader header;
-  ReadBinHeader(file, "image.bin", out, &header);
   RunOptions options;
+  TextRenderer renderer(out, options);
+  BinHeader header;
+  ReadBinHeader(file, &header);
   RecordTable table;
   std::vector<uint8_t> scratch(kScratchSize);
-  ScanRecords(file, options, out, scratch.data(), &table);
+  ScanRecords(file, false, renderer, scratch.data(), &table);
   EXPECT_EQ(table.Count(), 3u);
   EXPECT_LT(source.bytesRead, 3u * ImageFile::kBlockSize);
 }
