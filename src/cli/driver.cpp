@@ -6,6 +6,7 @@
 #include "image/image.h"
 #include "image/image_reader.h"
 #include "image/record_scan.h"
+#include "rom/json_renderer.h"
 #include "rom/report.h"
 #include "rom/text_renderer.h"
 #include "rom/toc_locator.h"
@@ -22,12 +23,14 @@ int Finish(Writer& out, Diagnostics& diag, int status) {
   return kExitFailure;
 }
 
-// The text report shows what the options ask for.
+// The text report shows what the options ask for; the JSON document is the
+// whole inspection whatever they are.
 ReportPlan PlanFor(const RunOptions& options) {
   ReportPlan plan;
-  plan.details = options.printObj;
-  plan.symbols = options.printSym;
-  plan.checkFiles = options.checkFiles;
+  const bool all = options.printJson != 0;
+  plan.details = all || options.printObj;
+  plan.symbols = all || options.printSym;
+  plan.checkFiles = all || options.checkFiles;
   return plan;
 }
 
@@ -36,7 +39,7 @@ void InspectTocs(const RunOptions& options, Image& image, ImageReader& reader, R
                  Diagnostics& diag) {
   TocLocator locator;
   Report report(PlanFor(options), reader, image.scratch.data(), renderer, diag);
-  const bool reports = options.printToc || options.printObj;
+  const bool reports = options.printJson || options.printToc || options.printObj;
   if (!renderer.SearchFirst()) {
     while (!renderer.Stopped() && locator.FindNextToc(image, reader, renderer)) {
       if (reports) report.PrintToc(locator.Found());
@@ -63,9 +66,18 @@ int RunRomscope(std::string commandLine, HostServices& host, Writer& out, Diagno
 
   RunOptions options;
   if (!ParseCommandLine(commandLine.data(), &options, out)) return Finish(out, diag, kExitUsage);
+  if (options.showVersion) {
+    out.Printf("romscope %s\n", ROMSCOPE_VERSION);
+    return Finish(out, diag, kExitOk);
+  }
+  if (options.showHelp) {
+    PrintHelp(out);
+    return Finish(out, diag, kExitOk);
+  }
 
   TextRenderer text(out, options);
-  Renderer& renderer = text;
+  JsonRenderer json(out);
+  Renderer& renderer = options.printJson ? static_cast<Renderer&>(json) : text;
   const std::string& path = options.inputPath;
   renderer.Begin(path);
   std::string reason;
@@ -86,7 +98,9 @@ int RunRomscope(std::string commandLine, HostServices& host, Writer& out, Diagno
     return Finish(out, diag, kExitFailure);
   }
   renderer.BinHeaderRead(image.header);
-  ScanRecords(image.file, options.printData, renderer, image.scratch.data(), &image.records);
+  // The JSON document verifies every record's checksum.
+  const bool readData = options.printData || options.printJson;
+  ScanRecords(image.file, readData, renderer, image.scratch.data(), &image.records);
   renderer.ScanEnd();
 
   ImageReader reader(image.file, image.records, renderer);

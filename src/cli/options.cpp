@@ -20,7 +20,7 @@ bool SetOption(const char* token, RunOptions* options) {
       {"-obj", &RunOptions::printObj},   {"-o", &RunOptions::printObj},
       {"-rec", &RunOptions::printRec},   {"-r", &RunOptions::printRec},
       {"-sym", &RunOptions::printSym},   {"-checkfiles", &RunOptions::checkFiles},
-      {"-c", &RunOptions::checkFiles},
+      {"-c", &RunOptions::checkFiles},   {"-json", &RunOptions::printJson},
   };
   for (const Form& form : kForms) {
     if (std::strcmp(token, form.text) == 0) {
@@ -44,6 +44,13 @@ void PrintUsage(Writer& out) {
       "  -sym        Prints Profiling Symbol Information\r\n");
 }
 
+void PrintHelp(Writer& out) {
+  PrintUsage(out);
+  out.Put(
+      "  -c[heckfiles] Warns of each file whose data is not inside one record\r\n"
+      "  -json       Prints everything as one JSON document (see romscope(1))\r\n");
+}
+
 int ParseCommandLine(char* commandLine, RunOptions* options, Writer& out) {
   char* cursor = commandLine;
   char savedChar = *commandLine;
@@ -51,6 +58,13 @@ int ParseCommandLine(char* commandLine, RunOptions* options, Writer& out) {
   bool haveName = false;
   while (char* token = NextToken(cursor, savedChar)) {
     if (SetOption(token, options)) continue;
+    // Like an unknown option, these end the reading at once; no file name
+    // is needed.
+    if (std::strcmp(token, "--help") == 0 || std::strcmp(token, "--version") == 0) {
+      (token[2] == 'h' ? options->showHelp : options->showVersion) = 1;
+      *cursor = savedChar;
+      return 1;
+    }
     if (token[0] == '-') {
       out.Printf("Unknown option... %s\n", token);
       PrintUsage(out);

@@ -6,6 +6,7 @@
 
 #include "image/image.h"
 #include "image/record_scan.h"
+#include "rom/json_renderer.h"
 #include "rom/report.h"
 #include "rom/text_renderer.h"
 #include "support/run_harness.h"
@@ -183,21 +184,38 @@ TEST(HeaderReportTest, UnreadableHeaderLeavesNothingOfThePreviousReport) {
   options.printToc = options.printSym = 1;
   TextRenderer text(out, options);
   ScanRecords(image.file, false, text, image.scratch.data(), &image.records);
-  ImageReader reader(image.file, image.records, text);
-  Report report(ReportPlan{false, true, false}, reader, image.scratch.data(), text, diag);
+  JsonRenderer json(out);
+  // Each report through both renderers: the text, and the values the copy
+  // section handed on, which the JSON document shows.
+  auto report = [&](uint32_t pTOC) {
+    std::string shown[2];
+    Renderer* renderers[2] = {&text, &json};
+    for (int i = 0; i < 2; ++i) {
+      ImageReader reader(image.file, image.records, *renderers[i]);
+      Report(ReportPlan{false, true, false}, reader, image.scratch.data(), *renderers[i], diag)
+          .PrintToc(TocLocation{pTOC, 0, 0, 0});
+      out.Flush();
+      shown[i] = sink.text;
+      sink.text.clear();
+    }
+    return std::make_pair(shown[0], shown[1]);
+  };
 
-  report.PrintToc(TocLocation{0x10000, 0, 0, 0});
-  out.Flush();
-  sink.text.clear();
+  const auto first = report(0x10000);
+  EXPECT_NE(first.second.find(R"("profileTable":{"address":327680,"delta":4294901760})"),
+            std::string::npos)
+      << first.second;
 
-  report.PrintToc(TocLocation{0x00BAD000, 0, 0, 0});
-  out.Flush();
-  EXPECT_EQ(sink.text, "Couldn't locate TOC data\n" + kModules + kFiles + kSymbols);
+  const auto second = report(0x00BAD000);
+  EXPECT_EQ(second.first, "Couldn't locate TOC data\n" + kModules + kFiles + kSymbols);
+  EXPECT_NE(second.second.find(R"("ROMHDR":null,"extensions":null,"copySections":[],)"
+                               R"("profileTable":{"address":0,"delta":0},"modules":[],"files":[],)"
+                               R"("profiles":[],"problems":[{"kind":"tocHeaderUnreadable")"),
+            std::string::npos)
+      << second.second;
 
-  sink.text.clear();
-  report.PrintToc(TocLocation{0, 0, 0, 0});  // no header is current
-  out.Flush();
-  EXPECT_EQ(sink.text, "");
+  // No header is current.
+  EXPECT_EQ(report(0), std::make_pair(std::string(), std::string()));
   EXPECT_EQ(errors.text, "");
 }
 
