@@ -5,9 +5,11 @@
 // the text report prints, without its line end.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/writer.h"
@@ -59,11 +61,11 @@ class JsonRenderer : public Renderer {
   void ModuleE32(const e32_rom* e32) override;
   void ModuleO32(uint32_t index, uint32_t address, const o32_rom* o32) override;
   void ModuleEnd() override;
-  void ModulesEnd() override { EndListOf(kModules); }
+  void ModulesEnd() override { EndList(); }
   void FilesBegin(uint32_t count, bool readable) override;
   void File(uint32_t index, const FileEntry& entry, const char* name,
             const bool* inRecordSpace) override;
-  void FilesEnd() override { EndListOf(kFiles); }
+  void FilesEnd() override { EndList(); }
   void ProfilesBegin(uint32_t count, bool readable) override;
   void Profile(uint32_t index, const ProfileEntry& entry) override;
   void HitTable(uint32_t address, bool readable) override;
@@ -71,7 +73,7 @@ class JsonRenderer : public Renderer {
   void SymbolName(const uint8_t* bytes, size_t size) override;
   void SymbolEnd(bool endedAtNul, uint32_t stopAddress) override;
   void ProfileEnd() override;
-  void ProfilesEnd() override { EndListOf(kProfiles); }
+  void ProfilesEnd() override { EndList(); }
   void TocEnd() override;
 
  private:
@@ -92,17 +94,25 @@ class JsonRenderer : public Renderer {
     std::vector<Json> problems;
   };
 
+  static std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
   // Writes the members before `member` that were not reached, then its name.
   void TocMemberAt(TocMember member);
-  // The section's list, or null and the message when it could not be read.
+  // The section's list, or null and its message when it could not be read.
   void BeginListOf(TocMember member, bool readable, const char* kind, const char* text);
-  void EndListOf(TocMember member);
-  void BeginLevel() { levels_.emplace_back(); }
-  void EndLevel();  // writes the level's problems and closes its object
-  void AddProblem(Json problem) { levels_.back().problems.push_back(std::move(problem)); }
+  void EndList();
+  // Opens an object that collects problems; EndLevel writes them and closes it.
+  void BeginLevel();
+  void EndLevel();
+  // A problem of the innermost open level, written when it closes.
+  void AddProblem(const char* kind, std::string text);
+  // Opens a problem's object in the stream, with its kind and text.
+  void BeginProblem(const char* kind, std::string_view text);
+  void Name(const char* name, uint32_t address, std::vector<Json>* problems);
   void FlushRecord(bool terminator);
   void EndChainRecord();
-  void FailedDocument(Json error);
+  void FailedDocument(const char* kind, const std::string& text,
+                      const std::string* reason = nullptr);
 
   Writer& out_;
   JsonStream json_;

@@ -1,71 +1,9 @@
-// The JSON document's module, file and profiling sections.
-#include <cstdio>
-
+// The sections of a table of contents' entry in the JSON document.
 #include "rom/json_renderer.h"
+#include "rom/json_structures.h"
 
 namespace romscope {
 namespace {
-
-// A name read from the image, or null and a problem when it could not be read.
-Json NameJson(const char* name, uint32_t address, std::vector<Json>* problems) {
-  if (name != nullptr) return Latin1(name);
-  char text[64];
-  std::snprintf(text, sizeof text, "the name at 0x%08X cannot be read", address);
-  Json problem = Problem("nameUnreadable", text);
-  problem["address"] = address;
-  problems->push_back(std::move(problem));
-  return nullptr;
-}
-
-Json TocEntryJson(const TOCentry& e) {
-  Json j = Json::object();
-  j["dwFileAttributes"] = e.dwFileAttributes;
-  j["ftTime"] = FileTimeRaw(e.ftTime);
-  j["ftTimeUtc"] = FileTimeUtc(e.ftTime);
-  j["nFileSize"] = e.nFileSize;
-  j["ulNameOffset"] = e.ulNameOffset;
-  j["ulE32Offset"] = e.ulE32Offset;
-  j["ulO32Offset"] = e.ulO32Offset;
-  j["ulLoadOffset"] = e.ulLoadOffset;
-  return j;
-}
-
-Json E32Json(const e32_rom& e) {
-  Json j = Json::object();
-  j["e32_objcnt"] = e.e32_objcnt;
-  j["e32_imageflags"] = e.e32_imageflags;
-  j["e32_entryrva"] = e.e32_entryrva;
-  j["e32_vbase"] = e.e32_vbase;
-  j["e32_subsysmajor"] = e.e32_subsysmajor;
-  j["e32_subsysminor"] = e.e32_subsysminor;
-  j["e32_stackmax"] = e.e32_stackmax;
-  j["e32_vsize"] = e.e32_vsize;
-  j["e32_timestamp"] = e.e32_timestamp;
-  return j;
-}
-
-Json O32Json(const o32_rom& o) {
-  Json j = Json::object();
-  j["o32_vsize"] = o.o32_vsize;
-  j["o32_rva"] = o.o32_rva;
-  j["o32_psize"] = o.o32_psize;
-  j["o32_dataptr"] = o.o32_dataptr;
-  j["o32_realaddr"] = o.o32_realaddr;
-  j["o32_flags"] = o.o32_flags;
-  return j;
-}
-
-Json FileEntryJson(const FileEntry& f) {
-  Json j = Json::object();
-  j["dwFileAttributes"] = f.dwFileAttributes;
-  j["ftTime"] = FileTimeRaw(f.ftTime);
-  j["ftTimeUtc"] = FileTimeUtc(f.ftTime);
-  j["nFileSize"] = f.nFileSize;
-  j["nStoredSize"] = f.nStoredSize;
-  j["ulNameOffset"] = f.ulNameOffset;
-  j["ulLoadOffset"] = f.ulLoadOffset;
-  return j;
-}
 
 // The four letters the text shows: C, H, R, S, or "_" for a clear bit.
 std::string AttributeLetters(uint32_t attributes) {
@@ -79,51 +17,189 @@ std::string AttributeLetters(uint32_t attributes) {
 
 }  // namespace
 
+// A module's or file's name, or null when it could not be read.
+void JsonRenderer::Name(const char* name, uint32_t address, std::vector<Json>* problems) {
+  json_.Key("name");
+  if (name != nullptr) {
+    json_.Text().clear();
+    AppendLatin1(&json_.Text(), reinterpret_cast<const uint8_t*>(name),
+                 std::char_traits<char>::length(name));
+    json_.TextValue();
+    return;
+  }
+  json_.Null();
+  Json problem = Problem("nameUnreadable", Format("the name at 0x%08X cannot be read", address));
+  problem["address"] = address;
+  problems->push_back(std::move(problem));
+}
+
+void JsonRenderer::RomHeader(const ROMHDR* header) {
+  TocMemberAt(kHeader);
+  WriteJsonOrNull(json_, header);
+  if (header == nullptr) AddProblem("tocHeaderUnreadable", "Couldn't locate TOC data");
+}
+
+void JsonRenderer::ExtensionHeadRead(uint32_t address, const ExtensionHead* head) {
+  TocMemberAt(kExtensions);
+  if (head == nullptr) {
+    json_.Null();
+    AddProblem("extensionsUnreadable", "Couldn't locate TOC Extensions");
+    return;
+  }
+  BeginLevel();
+  json_.Number("address", address);
+  json_.Key("PID");
+  json_.BeginArray();
+  for (uint32_t pid : head->PID) json_.Number(pid);
+  json_.EndArray();
+  json_.Number("Next", head->Next);
+  json_.Key("chain");
+  json_.BeginArray();
+  extensionsOpen_ = true;
+}
+
+void JsonRenderer::ExtensionRecordRead(uint32_t address, const ExtensionRecord* record) {
+  EndChainRecord();
+  BeginLevel();
+  chainRecordOpen_ = true;
+  chainDataGiven_ = false;
+  json_.Number("location", address);
+  json_.Key("ExtensionRecord");
+  WriteJsonOrNull(json_, record);
+  if (record == nullptr) {
+    json_.Null("chainInformation");
+    AddProblem("extensionsUnreadable", "Couldn't locate TOC Extensions");
+    return;
+  }
+  json_.Boolean("chainInformation", record->IsChainInformation());
+}
+
+void JsonRenderer::ChainData(uint32_t address, uint32_t length, bool readable) {
+  chainDataGiven_ = true;
+  json_.Key("chainEntries");
+  if (!readable) {
+    json_.Null();
+    AddProblem(
+        "chainDataUnreadable",
+        Format("the chain information data of %u bytes at 0x%08X cannot be read", length, address));
+    return;
+  }
+  json_.BeginArray();
+  chainListOpen_ = true;
+}
+
+void JsonRenderer::ChainEntryRead(uint32_t index, const ChainEntry& e) {
+  json_.BeginObject();
+  json_.Number("index", index);
+  WriteJsonMembers(json_, e);
+  json_.EndObject();
+}
+
+void JsonRenderer::EndChainRecord() {
+  if (!chainRecordOpen_) return;
+  if (chainListOpen_) {
+    json_.EndArray();
+  } else if (!chainDataGiven_) {
+    json_.Null("chainEntries");
+  }
+  chainListOpen_ = false;
+  chainRecordOpen_ = false;
+  EndLevel();
+}
+
+void JsonRenderer::ExtensionChainCycle(uint32_t address) {
+  EndChainRecord();
+  Json problem =
+      Problem("extensionChainCycle",
+              Format("the extension chain leads back to 0x%08X, which was read already", address));
+  problem["address"] = address;
+  levels_.back().problems.push_back(std::move(problem));
+}
+
+void JsonRenderer::ExtensionBufferFailed(uint32_t length) {
+  Json problem = Problem("extensionBufferFailed", "Error: failed allocating extention buffer");
+  problem["length"] = length;
+  levels_.back().problems.push_back(std::move(problem));
+}
+
+void JsonRenderer::ExtensionsEnd() {
+  EndChainRecord();
+  if (!extensionsOpen_) return;
+  json_.EndArray();
+  extensionsOpen_ = false;
+  EndLevel();
+}
+
+void JsonRenderer::CopySectionsBegin(uint32_t, bool readable) {
+  BeginListOf(kCopySections, readable, "copySectionsUnreadable", "Couldn't locate copy secitons");
+}
+
+void JsonRenderer::CopySection(uint32_t index, const CopyEntry& e, bool movesProfileTable) {
+  json_.BeginObject();
+  json_.Number("index", index);
+  WriteJsonMembers(json_, e);
+  json_.Boolean("movesProfileTable", movesProfileTable);
+  json_.EndObject();
+}
+
+void JsonRenderer::CopySectionsEnd(const ProfileLocation& profile) {
+  EndList();
+  TocMemberAt(kProfileTable);
+  json_.BeginObject();
+  json_.Number("address", profile.address);
+  json_.Number("delta", profile.delta);
+  json_.EndObject();
+}
+
 void JsonRenderer::ModulesBegin(uint32_t, bool readable) {
   BeginListOf(kModules, readable, "modulesUnreadable", "ERROR: Couldn't locate Modules data");
 }
 
 void JsonRenderer::Module(uint32_t index, const TOCentry& entry, const char* name) {
-  json_.BeginObject();
   BeginLevel();
-  json_.Member("index", index);
-  json_.Member("name", NameJson(name, entry.ulNameOffset, &levels_.back().problems));
-  json_.Member("TOCentry", TocEntryJson(entry));
+  json_.Number("index", index);
+  Name(name, entry.ulNameOffset, &levels_.back().problems);
+  json_.Key("TOCentry");
+  WriteJson(json_, entry);
   e32Given_ = false;
   sectionsOpen_ = false;
 }
 
 void JsonRenderer::ModuleE32(const e32_rom* e32) {
   e32Given_ = true;
+  json_.Key("e32_rom");
+  WriteJsonOrNull(json_, e32);
   if (e32 == nullptr) {
-    json_.Member("e32_rom", nullptr);
-    AddProblem(Problem("e32Unreadable", "ERROR: Couldn't locate e32_rom data"));
+    AddProblem("e32Unreadable", "ERROR: Couldn't locate e32_rom data");
     return;
   }
-  json_.Member("e32_rom", E32Json(*e32));
   json_.Key("sections");
   json_.BeginArray();
   sectionsOpen_ = true;
 }
 
 void JsonRenderer::ModuleO32(uint32_t index, uint32_t address, const o32_rom* o32) {
-  Json j = Json::object();
-  j["index"] = index;
-  j["address"] = address;
-  j["o32_rom"] = o32 != nullptr ? O32Json(*o32) : Json();
-  j["problems"] = Json::array();
+  json_.BeginObject();
+  json_.Number("index", index);
+  json_.Number("address", address);
+  json_.Key("o32_rom");
+  WriteJsonOrNull(json_, o32);
+  json_.Key("problems");
+  json_.BeginArray();
   if (o32 == nullptr) {
-    j["problems"].push_back(Problem("o32Unreadable", "ERROR: Couldn't locate o32_rom data"));
+    BeginProblem("o32Unreadable", "ERROR: Couldn't locate o32_rom data");
+    json_.EndObject();
   }
-  json_.Value(j);
+  json_.EndArray();
+  json_.EndObject();
 }
 
 void JsonRenderer::ModuleEnd() {
   if (sectionsOpen_) {
     json_.EndArray();
   } else {
-    if (!e32Given_) json_.Member("e32_rom", nullptr);
-    json_.Member("sections", nullptr);
+    if (!e32Given_) json_.Null("e32_rom");
+    json_.Null("sections");
   }
   sectionsOpen_ = false;
   EndLevel();
@@ -135,54 +211,47 @@ void JsonRenderer::FilesBegin(uint32_t, bool readable) {
 
 void JsonRenderer::File(uint32_t index, const FileEntry& entry, const char* name,
                         const bool* inRecordSpace) {
-  std::vector<Json> problems;
-  Json j = Json::object();
-  j["index"] = index;
-  j["name"] = NameJson(name, entry.ulNameOffset, &problems);
-  j["FileEntry"] = FileEntryJson(entry);
-  j["attributeLetters"] = AttributeLetters(entry.dwFileAttributes);
-  j["romSize"] = entry.RomSize();
-  j["inRecordSpace"] = inRecordSpace != nullptr ? Json(*inRecordSpace) : Json();
-  if (inRecordSpace != nullptr && !*inRecordSpace) {
-    problems.push_back(
-        Problem("fileNotInRecordSpace", "File not in record space. Potentially truncated file!"));
+  BeginLevel();
+  json_.Number("index", index);
+  Name(name, entry.ulNameOffset, &levels_.back().problems);
+  json_.Key("FileEntry");
+  WriteJson(json_, entry);
+  json_.String("attributeLetters", AttributeLetters(entry.dwFileAttributes));
+  json_.Number("romSize", entry.RomSize());
+  if (inRecordSpace == nullptr) {
+    json_.Null("inRecordSpace");
+  } else {
+    json_.Boolean("inRecordSpace", *inRecordSpace);
+    if (!*inRecordSpace) {
+      AddProblem("fileNotInRecordSpace", "File not in record space. Potentially truncated file!");
+    }
   }
-  j["problems"] = Json(std::move(problems));
-  json_.Value(j);
+  EndLevel();
 }
 
 void JsonRenderer::ProfilesBegin(uint32_t, bool readable) {
   BeginListOf(kProfiles, readable, "profilesUnreadable", "ERROR: Couldn't locate Modules data");
 }
 
-void JsonRenderer::Profile(uint32_t index, const ProfileEntry& e) {
-  json_.BeginObject();
+void JsonRenderer::Profile(uint32_t index, const ProfileEntry& entry) {
   BeginLevel();
-  json_.Member("index", index);
-  Json j = Json::object();
-  j["ModA"] = e.ModA;
-  j["ModB"] = e.ModB;
-  j["StartAddr"] = e.StartAddr;
-  j["EndAddr"] = e.EndAddr;
-  j["numsyms"] = e.numsyms;
-  j["HitAddr"] = e.HitAddr;
-  j["SymAddr"] = e.SymAddr;
-  json_.Member("ProfileEntry", j);
-  numsyms_ = e.numsyms;
+  json_.Number("index", index);
+  json_.Key("ProfileEntry");
+  WriteJson(json_, entry);
+  numsyms_ = entry.numsyms;
   symbolsGiven_ = false;
   symbolsOpen_ = false;
 }
 
 void JsonRenderer::HitTable(uint32_t address, bool readable) {
   symbolsGiven_ = true;
-  json_.Member("hitTableAddress", address);
+  json_.Number("hitTableAddress", address);
   json_.Key("symbols");
   if (!readable) {
-    json_.Value(nullptr);
-    char text[96];
-    std::snprintf(text, sizeof text, "the hit table of %llu bytes at 0x%08X cannot be read",
-                  static_cast<unsigned long long>(numsyms_) * HitEntry::kSize, address);
-    AddProblem(Problem("hitTableUnreadable", text));
+    json_.Null();
+    AddProblem("hitTableUnreadable",
+               Format("the hit table of %llu bytes at 0x%08X cannot be read",
+                      static_cast<unsigned long long>(numsyms_) * HitEntry::kSize, address));
     return;
   }
   json_.BeginArray();
@@ -199,24 +268,19 @@ void JsonRenderer::SymbolName(const uint8_t* bytes, size_t size) {
   AppendLatin1(&json_.Text(), bytes, size);
 }
 
-// The symbols are many: their members are framed here, each value
-// serialized by the library, without a JSON object built for each.
 void JsonRenderer::SymbolEnd(bool endedAtNul, uint32_t stopAddress) {
   json_.BeginObject();
-  json_.Key("index");
-  json_.Number(symbolIndex_);
-  json_.Key("value");
-  json_.Number(symbolValue_);
+  json_.Number("index", symbolIndex_);
+  json_.Number("value", symbolValue_);
   json_.Key("name");
   json_.TextValue();
   json_.Key("problems");
   json_.BeginArray();
   if (!endedAtNul) {
-    char text[80];
-    std::snprintf(text, sizeof text, "the name's byte at 0x%08X cannot be read", stopAddress);
-    Json problem = Problem("symbolNameUnreadable", text);
-    problem["address"] = stopAddress;
-    json_.Value(problem);
+    BeginProblem("symbolNameUnreadable",
+                 Format("the name's byte at 0x%08X cannot be read", stopAddress));
+    json_.Number("address", stopAddress);
+    json_.EndObject();
   }
   json_.EndArray();
   json_.EndObject();
@@ -226,8 +290,8 @@ void JsonRenderer::ProfileEnd() {
   if (symbolsOpen_) {
     json_.EndArray();
   } else if (!symbolsGiven_) {
-    json_.Member("hitTableAddress", nullptr);
-    json_.Member("symbols", nullptr);
+    json_.Null("hitTableAddress");
+    json_.Null("symbols");
   }
   symbolsOpen_ = false;
   EndLevel();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/writer.h"
@@ -43,9 +44,27 @@ class JsonStream {
   std::string& Text() { return text_.get_ref<std::string&>(); }
   void TextValue() { Value(text_); }
 
+  // Members: the name framed here, the value serialized by the library.
   void Member(const char* key, const Json& value) {
     Key(key);
     Value(value);
+  }
+  void Number(const char* key, uint64_t number) {
+    Key(key);
+    Number(number);
+  }
+  void Boolean(const char* key, bool flag) {
+    Key(key);
+    Boolean(flag);
+  }
+  void Null(const char* key) {
+    Key(key);
+    Null();
+  }
+  void String(const char* key, std::string_view text) {
+    Key(key);
+    Text().assign(text);
+    TextValue();
   }
   // Ends the document with its one line break.
   void Finish() { out_.PutChar('\n'); }
