@@ -1,6 +1,9 @@
 #include "fuzz/fuzz_run.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,50 @@ class BudgetSink : public OutputSink {
   size_t left_ = 64 << 20;
 };
 
+// Keeps the output up to a budget, for the JSON document to be parsed.
+class KeepingSink : public OutputSink {
+ public:
+  bool Write(const char* data, size_t size) override {
+    if (size > kBudget - text.size()) {
+      cut = true;
+      return false;
+    }
+    text.append(data, size);
+    return true;
+  }
+  static constexpr size_t kBudget = 4 << 20;
+  std::string text;
+  bool cut = false;
+};
+
+[[noreturn]] void Finding(const char* what, const std::string& document) {
+  std::fprintf(stderr, "-json: %s; the document (%zu bytes) begins: %.300s\n", what,
+               document.size(), document.c_str());
+  std::abort();
+}
+
+// The document must be valid JSON on every input: anything else is a finding.
+void RunJson(const uint8_t* data, size_t size) {
+  FuzzHost host(data, size);
+  KeepingSink outSink;
+  NullSink errSink;
+  {
+    Writer out(outSink, 1 << 16);
+    Diagnostics diag(out, errSink);
+    RunRomscope("romscope -json image.bin", host, out, diag);
+  }
+  if (outSink.cut) return;  // a document cut at the budget proves nothing
+  const std::string& text = outSink.text;
+  if (text.empty() || text.find('\n') != text.size() - 1) {
+    Finding("not one line ending in its line break", text);
+  }
+  // The library's parser, without building the document in memory.
+  if (!nlohmann::json::accept(text)) Finding("not valid JSON", text);
+  if (text.compare(0, 26, "{\"format\":\"romscope-json\",") != 0) {
+    Finding("no romscope-json document", text);
+  }
+}
+
 }  // namespace
 
 void FuzzOneInput(const uint8_t* data, size_t size) {
@@ -52,6 +99,7 @@ void FuzzOneInput(const uint8_t* data, size_t size) {
     Diagnostics diag(out, errSink);
     RunRomscope(commandLine, host, out, diag);
   }
+  RunJson(data, size);
 }
 
 }  // namespace romscope

@@ -7,7 +7,8 @@
 
 namespace romscope {
 
-// Runs the tool on `data` as the input file, once per option set.
+// Runs the tool on `data` as the input file, once per option set, and once
+// with -json, whose document must parse as JSON (else it aborts).
 void FuzzOneInput(const uint8_t* data, size_t size);
 
 }  // namespace romscope

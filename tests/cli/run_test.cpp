@@ -1,6 +1,8 @@
 // Whole runs through the driver: every way a run ends, and its exit status.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "support/demo_image.h"
 #include "support/run_harness.h"
 
@@ -128,14 +130,62 @@ class FailingSink : public OutputSink {
 };
 
 TEST(RunTest, FailedStandardOutputIsReportedAndFailsTheRun) {
-  FakeHost host;
-  host.files["image.bin"] = EmptyImage();
-  FailingSink outSink;
-  StringSink errSink;
-  Writer out(outSink);
-  Diagnostics diag(out, errSink);
-  EXPECT_EQ(RunRomscope("romscope image.bin", host, out, diag), 1);
-  EXPECT_EQ(errSink.text, "romscope: error writing standard output: No space left on device\n");
+  for (const char* commandLine : {"romscope image.bin", "romscope -json image.bin"}) {
+    FakeHost host;
+    host.files["image.bin"] = EmptyImage();
+    FailingSink outSink;
+    StringSink errSink;
+    Writer out(outSink);
+    Diagnostics diag(out, errSink);
+    EXPECT_EQ(RunRomscope(commandLine, host, out, diag), 1);
+    EXPECT_EQ(errSink.text, "romscope: error writing standard output: No space left on device\n");
+  }
+}
+
+TEST(RunTest, HelpAndVersionWhereverTheyStand) {
+  const std::string help = std::string(kUsageText) +
+                           "  -c[heckfiles] Warns of each file whose data is not inside one "
+                           "record\r\n"
+                           "  -json       Prints everything as one JSON document (see "
+                           "romscope(1))\r\n";
+  for (const char* commandLine : {"romscope --help", "romscope -t image.bin --help -q"}) {
+    RunResult result = RunOnImage(commandLine, EmptyImage());
+    EXPECT_EQ(result.out, help) << commandLine;
+    EXPECT_EQ(result.status, 0);
+  }
+  RunResult version = RunOnImage("romscope -json --version --help", EmptyImage());
+  EXPECT_TRUE(std::regex_match(version.out, std::regex("romscope [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+      << version.out;
+  EXPECT_EQ(version.status, 0);
+  // An unknown option before them is a command-line error as ever.
+  EXPECT_EQ(RunOnImage("romscope -x --help", EmptyImage()).status, 2);
+}
+
+TEST(RunTest, JsonRunsThatCannotInspectTheFile) {
+  // Command-line errors: the usage text, never a document.
+  RunResult unknown = RunOnImage("romscope -json -Json image.bin", EmptyImage());
+  EXPECT_EQ(unknown.out, std::string("Unknown option... -Json\n") + kUsageText);
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(RunOnImage("romscope -json", EmptyImage()).out,
+            std::string("Filename required\n") + kUsageText);
+
+  // An input that cannot be used: still a whole document, with its error.
+  const std::string empty = R"("image":null,"records":[],"problems":[],"tocs":[],)";
+  RunResult missing = RunOnImage("romscope -json missing.bin", EmptyImage());
+  EXPECT_EQ(missing.out, R"({"format":"romscope-json","version":1,"file":"missing.bin",)" + empty +
+                             R"("error":{"kind":"openFailed","text":"Error opening missing.bin",)"
+                             R"("reason":"No such file or directory"}})"
+                             "\n");
+  EXPECT_EQ(missing.err, "romscope: cannot open 'missing.bin': No such file or directory\n");
+  EXPECT_EQ(missing.status, 1);
+  Bytes notBin = EmptyImage();
+  notBin[1] = 'O';
+  RunResult wrong = RunOnImage("romscope -json image.bin", notBin);
+  EXPECT_EQ(wrong.out, R"({"format":"romscope-json","version":1,"file":"image.bin",)" + empty +
+                           R"("error":{"kind":"signatureMismatch",)"
+                           R"("text":"Missing initial signature (BOOOFF\n). Not a BIN file"}})"
+                           "\n");
+  EXPECT_EQ(wrong.status, 1);
 }
 
 }  // namespace
