@@ -15,6 +15,8 @@
 #                                    10 section headers each
 #   symbols  romscope -toc -sym IMAGE  on a table of contents of 1000 modules
 #                                    with 1000 profiling symbols each
+#   json     romscope -json IMAGE    on the symbol image and on the records image,
+#                                    next to the text reports of the same images
 #   hostile  romscope -obj IMAGE     bench/worst_case.sh: record layouts that
 #                                    make address lookups work hard, each in
 #                                    its worst and its friendly order
@@ -190,10 +192,32 @@ cmd "$romscope -obj $tmp/modules.bin > /dev/null"
 
 echo "== symbols" >&2
 measure "$romscope" -toc -sym "$tmp/symbols.bin"
+sym_s=$med_s
 row "symbols, -toc -sym, 1000 x 1000" "$(calc '%.3f s' "$med_s")" "< 1 s" \
   "$(calc '%s' "($med_s < 1) ? \"met\" : \"MISSED\"")"
 cmd "$romscope -toc -sym $tmp/symbols.bin > /dev/null"
 row "  peak RSS" "$med_kib KiB" "" ""
+
+echo "== json" >&2
+# The whole inspection as one document: every section, each module's headers,
+# every symbol, and every record's checksum verified by reading its data.
+measure "$romscope" -json "$tmp/symbols.bin"
+row "json, symbol image, 1000 x 1000" "$(calc '%.3f s' "$med_s")" "< 1 s" \
+  "$(calc '%s' "($med_s < 1) ? \"met\" : \"MISSED\"")"
+cmd "$romscope -json $tmp/symbols.bin > /dev/null"
+if [ "$med_kib" = n/a ]; then
+  row "  peak RSS" "n/a" "<= 16 MiB" "not measured"
+else
+  row "  peak RSS" "$med_kib KiB ($(calc '%.2f' "$med_kib / 1024") MiB)" "<= 16 MiB" \
+    "$(calc '%s' "($med_kib <= 16384) ? \"met\" : \"MISSED\"")"
+fi
+row "  ratio json / (-toc -sym)" "$(calc '%.2f' "$med_s / $sym_s")" "" ""
+measure "$romscope" -json "$tmp/records.bin"
+row "json, $records records" "$(calc '%.3f s' "$med_s")" "< 1.5 s" \
+  "$(calc '%s' "($med_s < 1.5) ? \"met\" : \"MISSED\"")"
+cmd "$romscope -json $tmp/records.bin > /dev/null"
+row "  peak RSS" "$med_kib KiB" "" ""
+row "  ratio json / -rec" "$(calc '%.2f' "$med_s / $rec_s")" "" ""
 
 echo "== reader" >&2
 bench_out=$("$build/reader_bench" 2>/dev/null)
