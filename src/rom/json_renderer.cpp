@@ -23,8 +23,8 @@ void JsonRenderer::BeginProblem(const char* kind, std::string_view text) {
   json_.String("text", text);
 }
 
-void JsonRenderer::AddProblem(const char* kind, std::string text) {
-  levels_.back().problems.push_back(Problem(kind, std::move(text)));
+void JsonRenderer::AddProblem(const char* kind, const std::string& text) {
+  levels_.back().problems.push_back(Problem(kind, text));
 }
 
 void JsonRenderer::ReadTooBig(uint64_t size) {

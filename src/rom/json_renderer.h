@@ -105,7 +105,7 @@ class JsonRenderer : public Renderer {
   void BeginLevel();
   void EndLevel();
   // A problem of the innermost open level, written when it closes.
-  void AddProblem(const char* kind, std::string text);
+  void AddProblem(const char* kind, const std::string& text);
   // Opens a problem's object in the stream, with its kind and text.
   void BeginProblem(const char* kind, std::string_view text);
   void Name(const char* name, uint32_t address, std::vector<Json>* problems);

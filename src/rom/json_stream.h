@@ -1,8 +1,8 @@
 // A JSON document written as it goes, so that memory is bounded by the
 // largest single entry and not by the document. The stream writes only the
-// structure: brackets, commas and the framing of its own member names. Every
-// value (number, string, leaf object) is serialized by the JSON library,
-// which does all escaping.
+// structure: brackets, commas and the framing of the tool's own member names.
+// Every value (number, string, true, false, null, and the few objects built
+// whole) is serialized by the JSON library, which does all escaping.
 #pragma once
 
 #include <cstddef>
