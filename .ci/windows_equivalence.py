@@ -20,6 +20,7 @@ OPTION_SETS = [
     "-data",
     "-toc -c",
     "-obj -sym -checkfiles",
+    "-json",
 ]
 
 TIMEOUT = 120  # seconds for one run; a hang is a difference

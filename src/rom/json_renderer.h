@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/printf_format.h"
 #include "base/writer.h"
 #include "rom/json_stream.h"
 #include "rom/renderer.h"
@@ -94,7 +95,7 @@ class JsonRenderer : public Renderer {
     std::vector<Json> problems;
   };
 
-  static std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+  static std::string Format(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(1, 2);
 
   // Writes the members before `member` that were not reached, then its name.
   void TocMemberAt(TocMember member);

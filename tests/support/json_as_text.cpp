@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <string>
 
+#include "base/printf_format.h"
+
 namespace romscope::testing {
 namespace {
 
-std::string F(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string F(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(1, 2);
 std::string F(const char* format, ...) {
   char text[512];
   va_list args;
