@@ -18,7 +18,7 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get install -y --no-install-recommends "${need[@]}"
 fi
 
-cmake --preset windows
+cmake --preset windows -DROMSCOPE_WERROR=ON
 cmake --build --preset windows
 ctest --preset windows
 (cd build-windows && cpack -G ZIP)
