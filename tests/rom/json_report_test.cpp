@@ -54,16 +54,10 @@ void ExpectSameFacts(const Bytes& image) {
 }
 
 Bytes Signature(uint32_t pTOC) {
-  Bytes bytes = BytesOf("KRKR");
-  AppendLe32(bytes, pTOC);
-  return bytes;
+  return SignatureRecordData(pTOC);
 }
-
 Bytes Header(uint32_t physFirst, uint32_t physLast, uint32_t dllFirst = 0, uint32_t dllLast = 0) {
-  RomHeaderFields h;
-  h.physFirst = physFirst, h.physLast = physLast, h.dllFirst = dllFirst, h.dllLast = dllLast;
-  h.cpu = 0x01A6;
-  return EncodeRomHeader(h);
+  return CandidateHeader(physFirst, physLast, dllFirst, dllLast, 0x01A6);
 }
 
 // An image of `toc` with the words `patches` written over it, and records of

@@ -13,15 +13,10 @@ namespace romscope::testing {
 namespace {
 
 Bytes Signature(uint32_t pTOC) {
-  Bytes bytes = BytesOf("KRKR");
-  AppendLe32(bytes, pTOC);
-  return bytes;
+  return SignatureRecordData(pTOC);
 }
-
 Bytes Header(uint32_t physFirst, uint32_t physLast, uint32_t dllFirst = 0, uint32_t dllLast = 0) {
-  RomHeaderFields h;
-  h.physFirst = physFirst, h.physLast = physLast, h.dllFirst = dllFirst, h.dllLast = dllLast;
-  return EncodeRomHeader(h);
+  return CandidateHeader(physFirst, physLast, dllFirst, dllLast);
 }
 
 const std::string kImage = Banner() + "Image Start = 0x00001000, length = 0x00001000\n";

@@ -312,6 +312,20 @@ Bytes SingleTocImage(const TocBuilder& toc, uint32_t romOffset,
   return bin.Build();
 }
 
+Bytes SignatureRecordData(uint32_t pTOC) {
+  Bytes bytes = BytesOf("KRKR");
+  AppendLe32(bytes, pTOC);
+  return bytes;
+}
+
+Bytes CandidateHeader(uint32_t physFirst, uint32_t physLast, uint32_t dllFirst, uint32_t dllLast,
+                      uint16_t cpu) {
+  RomHeaderFields h;
+  h.physFirst = physFirst, h.physLast = physLast, h.dllFirst = dllFirst, h.dllLast = dllLast;
+  h.cpu = cpu;
+  return EncodeRomHeader(h);
+}
+
 uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
   // Days from 1 January 1601 in the proleptic Gregorian calendar.
   int64_t y = year - (month <= 2 ? 1 : 0);

@@ -187,6 +187,13 @@ void AddTocRecords(BinBuilder& bin, const TocMemory& memory, uint32_t pTOC, uint
 Bytes SingleTocImage(const TocBuilder& toc, uint32_t romOffset = 0,
                      const std::vector<std::pair<uint32_t, Bytes>>& extra = {});
 
+// The 8 bytes of a signature record naming the header at pTOC.
+Bytes SignatureRecordData(uint32_t pTOC);
+// A header for the locator to try: its physical range and DLL bounds, the
+// rest zero but for the processor.
+Bytes CandidateHeader(uint32_t physFirst, uint32_t physLast, uint32_t dllFirst = 0,
+                      uint32_t dllLast = 0, uint16_t cpu = 0);
+
 // A file time for a calendar date and time (UTC).
 uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second);
 
