@@ -7,6 +7,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source .ci/werror.sh
 build=$root/build-fuzz  # the clang build that fuzz/run.sh uses
 
 need=()
@@ -43,7 +44,9 @@ format_gate() {
 
 # The compilation database of a clang build of everything (tool, tests,
 # benchmarks, fuzzer), built with warnings as errors; clang-tidy reads it.
+# fuzz/run.sh builds the same tree, without them after this script.
 clang_build() {
+  werror_on "$build"
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DROMSCOPE_BUILD_FUZZERS=ON -DROMSCOPE_BUILD_BENCHMARKS=ON -DROMSCOPE_WERROR=ON >/dev/null
   cmake --build "$build" -j2

@@ -5,6 +5,7 @@
 # build/ (made here when it is missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source .ci/werror.sh
 
 need=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
@@ -18,6 +19,7 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get install -y --no-install-recommends "${need[@]}"
 fi
 
+werror_on build-windows
 cmake --preset windows -DROMSCOPE_WERROR=ON
 cmake --build --preset windows
 ctest --preset windows
