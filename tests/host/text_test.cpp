@@ -22,6 +22,10 @@ TEST(TextTest, Utf16ToUtf8) {
       {u"\U0001D11E!", "\xF0\x9D\x84\x9E!"},          // a surrogate pair
       {u"x\xD834y", "x\xEF\xBF\xBDy"},                // a high surrogate alone
       {u"\xDD1E\xD834", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // a pair in the wrong order
+      // U+D800, the first high surrogate, alone on a command line: inside it
+      // and at its very end, where no low surrogate can follow.
+      {u"-rec \xD800.bin", "-rec \xEF\xBF\xBD.bin"},
+      {u"-rec x.bin\xD800", "-rec x.bin\xEF\xBF\xBD"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Utf16ToUtf8(row.in), row.out) << row.out;
