@@ -8,5 +8,8 @@ add_subdirectory(${ROMSCOPE_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EX
 # The library is not ours: no warnings of ours for it.
 target_compile_options(gtest PRIVATE -w)
 target_compile_options(gtest_main PRIVATE -w)
-add_library(GTest::gtest_main ALIAS gtest_main)
+# GoogleTest 1.11 and later name their targets so themselves.
+if(NOT TARGET GTest::gtest_main)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+endif()
 set(GTest_FOUND TRUE)
