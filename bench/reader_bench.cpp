@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/output_sink.h"
-#include "base/run_options.h"
+#include "cli/run_options.h"
 #include "base/writer.h"
 #include "bench_images.h"
 #include "host/byte_source.h"

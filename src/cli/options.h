@@ -1,8 +1,8 @@
 // The command line's options and the usage text.
 #pragma once
 
-#include "base/run_options.h"
 #include "base/writer.h"
+#include "cli/run_options.h"
 
 namespace romscope {
 

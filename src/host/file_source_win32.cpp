@@ -5,9 +5,9 @@
 #include <climits>
 #include <string>
 
+#include "base/text.h"
 #include "host/byte_source.h"
 #include "host/process.h"
-#include "host/text.h"
 
 namespace romscope {
 namespace {

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/text.h"
 #include "host/process.h"
-#include "host/text.h"
 
 extern char** environ;
 

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cwchar>
 
+#include "base/text.h"
 #include "host/process.h"
-#include "host/text.h"
 
 namespace romscope {
 namespace {

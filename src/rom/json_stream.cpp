@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/file_time.h"
+#include "base/file_time.h"
 
 namespace romscope {
 

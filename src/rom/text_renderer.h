@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "base/run_options.h"
+#include "cli/run_options.h"
 #include "base/writer.h"
-#include "host/file_time.h"
+#include "base/file_time.h"
 #include "rom/renderer.h"
 
 namespace romscope {

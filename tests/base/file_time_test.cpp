@@ -1,6 +1,6 @@
 // File times to calendar fields: dates worked out by hand, a day-by-day walk
 // against a calendar kept here, and the upper end of the range.
-#include "host/file_time.h"
+#include "base/file_time.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Text at the host's edges: UTF-16 to UTF-8 and back, the Windows command
 // line through the same tokenizer as on POSIX, and environment names.
-#include "host/text.h"
+#include "base/text.h"
 
 #include <gtest/gtest.h>
 

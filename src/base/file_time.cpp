@@ -1,4 +1,4 @@
-#include "host/file_time.h"
+#include "base/file_time.h"
 
 namespace romscope {
 
