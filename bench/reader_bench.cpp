@@ -12,9 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "base/output_sink.h"
-#include "cli/run_options.h"
-#include "base/writer.h"
+#include "base/stop_signal.h"
 #include "bench_images.h"
 #include "host/byte_source.h"
 #include "image/bin_format.h"
@@ -22,7 +20,6 @@
 #include "image/image_reader.h"
 #include "image/record_scan.h"
 #include "image/record_table.h"
-#include "rom/text_renderer.h"
 
 namespace {
 
@@ -31,29 +28,31 @@ constexpr uint32_t kRecordSize = 4096;
 constexpr uint32_t kSpan = kRecords * kRecordSize;
 constexpr uint64_t kReads = 10'000'000;
 
+class IgnoreRecords : public romscope::RecordConsumer {
+ public:
+  void RecordData(const romscope::RecordItem&, uint32_t, const uint8_t*, size_t) override {}
+  void Record(const romscope::RecordItem&) override {}
+};
+
 // The image, its record table filled by the scan, and the reader over them.
 struct ReaderSetup {
   ReaderSetup()
       : source(romscope::bench::SpreadImage(kRecords, kRecordSize)),
         file(source),
-        out(sink),
-        renderer(out, options),
         scratch(romscope::kScratchSize) {
     romscope::BinHeader header;
     if (romscope::ReadBinHeader(file, &header) == romscope::BinHeaderStatus::kOk) {
-      romscope::ScanRecords(file, false, renderer, scratch.data(), &records);
+      IgnoreRecords ignore;
+      romscope::ScanRecords(file, false, ignore, romscope::NeverStopped(), scratch.data(),
+                            &records);
     }
-    reader = std::make_unique<romscope::ImageReader>(file, records, renderer);
+    reader = std::make_unique<romscope::ImageReader>(file, records);
   }
 
   bool Complete() const { return records.Count() == kRecords + 1 && records.HasTerminator(); }
 
   romscope::MemorySource source;
   romscope::ImageFile file;
-  romscope::NullSink sink;
-  romscope::Writer out;
-  romscope::RunOptions options;
-  romscope::TextRenderer renderer;
   std::vector<uint8_t> scratch;
   romscope::RecordTable records;
   std::unique_ptr<romscope::ImageReader> reader;

@@ -17,7 +17,6 @@ class Diagnostics {
 
   // Prints the message once; a repeat of the same text is dropped.
   void Warn(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(2, 3);
-  size_t Count() const { return seen_.size(); }
 
  private:
   Writer& out_;

@@ -46,6 +46,9 @@ class FieldCursor {
     for (size_t i = 0; i < N; ++i) dst[i] = bytes_[at_ + i];
     at_ += N;
   }
+  constexpr void Read(uint16_t& value) { value = U16(); }
+  constexpr void Read(uint32_t& value) { value = U32(); }
+  constexpr void Read(uint64_t& value) { value = U64(); }
   constexpr void Skip(size_t count) { at_ += count; }
   constexpr size_t Offset() const { return at_; }
 
@@ -53,23 +56,5 @@ class FieldCursor {
   const uint8_t* bytes_;
   size_t at_ = 0;
 };
-
-// How many bytes T::Decode reads, worked out by the compiler on T::kSize
-// zero bytes: a decoder that reads past the structure does not compile, and
-// one that reads less fails the static_assert beside the structure.
-template <typename T>
-constexpr size_t DecodedSize() {
-  uint8_t bytes[T::kSize] = {};
-  FieldCursor cursor(bytes);
-  T::Decode(cursor);
-  return cursor.Offset();
-}
-
-// Decodes a T from its T::kSize bytes.
-template <typename T>
-T DecodeAt(const uint8_t* bytes) {
-  FieldCursor cursor(bytes);
-  return T::Decode(cursor);
-}
 
 }  // namespace romscope

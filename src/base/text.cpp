@@ -31,8 +31,8 @@ bool IsLowSurrogate(char32_t c) {
 }
 
 // Decodes the character at `text[*at]` and moves past it; a malformed
-// sequence gives U+FFFD and moves one byte on.
-char32_t DecodeUtf8(std::string_view text, size_t* at) {
+// sequence gives U+FFFD, moves one byte on and clears *wellFormed.
+char32_t DecodeUtf8(std::string_view text, size_t* at, bool* wellFormed) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(*at);
   size_t length = 0;
@@ -49,15 +49,18 @@ char32_t DecodeUtf8(std::string_view text, size_t* at) {
     length = 4, c = lead & 0x07, least = 0x10000;
   } else {
     ++*at;
+    *wellFormed = false;
     return kReplacement;
   }
   if (text.size() - *at < length) {
     ++*at;
+    *wellFormed = false;
     return kReplacement;
   }
   for (size_t i = 1; i < length; ++i) {
     if ((byte(*at + i) & 0xC0) != 0x80) {
       ++*at;
+      *wellFormed = false;
       return kReplacement;
     }
     c = (c << 6) | (byte(*at + i) & 0x3F);
@@ -65,6 +68,7 @@ char32_t DecodeUtf8(std::string_view text, size_t* at) {
   // Overlong forms, surrogates and values past U+10FFFF are not characters.
   if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
     ++*at;
+    *wellFormed = false;
     return kReplacement;
   }
   *at += length;
@@ -107,7 +111,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   out.reserve(text.size());
   size_t at = 0;
   while (at < text.size()) {
-    const char32_t c = DecodeUtf8(text, &at);
+    bool wellFormed = true;
+    const char32_t c = DecodeUtf8(text, &at, &wellFormed);
     if (c >= 0x10000) {
       out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
       out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
@@ -116,6 +121,26 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     }
   }
   return out;
+}
+
+bool IsUtf8(std::string_view text) {
+  bool wellFormed = true;
+  for (size_t at = 0; at < text.size() && wellFormed;) DecodeUtf8(text, &at, &wellFormed);
+  return wellFormed;
+}
+
+void AppendLatin1(std::string* text, const uint8_t* bytes, size_t size) {
+  for (size_t i = 0; i < size; ++i) AppendUtf8(text, bytes[i]);
+}
+
+std::string Latin1(std::string_view bytes) {
+  std::string text;
+  AppendLatin1(&text, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return text;
+}
+
+std::string CommandLineText(std::string_view text) {
+  return IsUtf8(text) ? std::string(text) : Latin1(text);
 }
 
 bool IsVariableNamed(std::string_view entry, std::string_view name) {

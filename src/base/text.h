@@ -1,8 +1,11 @@
-// Text at the host's edges. The tool keeps text in UTF-8 throughout; Windows
-// hands over its command line and environment, and takes file names, in
-// UTF-16, so the conversions are kept here as portable code.
+// Text conversions, all portable code. The tool keeps text in UTF-8
+// throughout; Windows hands over its command line and environment, and takes
+// file names, in UTF-16; names from the image are bytes, shown as the
+// characters of the same numbers.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +20,19 @@ std::string Utf16ToUtf8(std::u16string_view text);
 
 // Bytes that are not well-formed UTF-8 become U+FFFD, one for each byte.
 std::u16string Utf8ToUtf16(std::string_view text);
+
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsUtf8(std::string_view text);
+
+// Image bytes as text: each byte becomes the character of the same number
+// (U+0000..U+00FF), UTF-8 encoded, so that any bytes make valid text and can
+// be recovered exactly.
+void AppendLatin1(std::string* text, const uint8_t* bytes, size_t size);
+std::string Latin1(std::string_view bytes);
+
+// Text from the command line (a path): kept as it is when it is UTF-8,
+// otherwise each byte as above.
+std::string CommandLineText(std::string_view text);
 
 // True when the environment entry "NAME=value" is the variable `name`, its
 // name matched without regard to letter case (the value does not matter).

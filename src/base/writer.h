@@ -10,15 +10,17 @@
 
 #include "base/output_sink.h"
 #include "base/printf_format.h"
+#include "base/stop_signal.h"
 
 namespace romscope {
 
-class Writer {
+// Once a write has failed the run stops: nothing more can be shown.
+class Writer : public StopSignal {
  public:
   static constexpr size_t kDefaultCapacity = 1 << 20;
 
   explicit Writer(OutputSink& sink, size_t capacity = kDefaultCapacity);
-  ~Writer();
+  ~Writer() override;
   Writer(const Writer&) = delete;
   Writer& operator=(const Writer&) = delete;
 
@@ -44,6 +46,7 @@ class Writer {
   // drops everything that follows, so a run can go on without piling up output.
   bool Flush();
   bool Failed() const { return failed_; }
+  bool Stopped() const override { return failed_; }
   const OutputSink& Sink() const { return sink_; }
 
  private:

@@ -1,15 +1,9 @@
 #include "cli/driver.h"
 
-#include <vector>
-
 #include "cli/options.h"
-#include "image/image.h"
-#include "image/image_reader.h"
-#include "image/record_scan.h"
-#include "rom/json_renderer.h"
-#include "rom/report.h"
-#include "rom/text_renderer.h"
-#include "rom/toc_locator.h"
+#include "report/json/json_printer.h"
+#include "report/text/text_printer.h"
+#include "rom/inspect.h"
 
 namespace romscope {
 namespace {
@@ -23,40 +17,15 @@ int Finish(Writer& out, Diagnostics& diag, int status) {
   return kExitFailure;
 }
 
-// The text report shows what the options ask for; the JSON document is the
-// whole inspection whatever they are.
-ReportPlan PlanFor(const RunOptions& options) {
-  ReportPlan plan;
-  const bool all = options.printJson != 0;
-  plan.details = all || options.printObj;
-  plan.symbols = all || options.printSym;
-  plan.checkFiles = all || options.checkFiles;
+// The text report reads what its options show.
+InspectPlan TextPlan(const RunOptions& options) {
+  InspectPlan plan;
+  plan.readData = options.printData != 0;
+  plan.reports = options.printToc || options.printObj;
+  plan.details = options.printObj != 0;
+  plan.symbols = options.printSym != 0;
+  plan.checkFiles = options.checkFiles != 0;
   return plan;
-}
-
-// Finds every table of contents and reports each one found.
-void InspectTocs(const RunOptions& options, Image& image, ImageReader& reader, Renderer& renderer,
-                 Diagnostics& diag) {
-  TocLocator locator;
-  Report report(PlanFor(options), reader, image.scratch.data(), renderer, diag);
-  const bool reports = options.printJson || options.printToc || options.printObj;
-  if (!renderer.SearchFirst()) {
-    while (!renderer.Stopped() && locator.FindNextToc(image, reader, renderer)) {
-      if (reports) report.PrintToc(locator.Found());
-    }
-    renderer.SearchEnd();
-    return;
-  }
-  // The search's messages all come before the first report.
-  std::vector<TocLocation> found;
-  while (!renderer.Stopped() && locator.FindNextToc(image, reader, renderer)) {
-    found.push_back(locator.Found());
-  }
-  renderer.SearchEnd();
-  for (const TocLocation& toc : found) {
-    if (renderer.Stopped()) break;
-    if (reports) report.PrintToc(toc);
-  }
 }
 
 }  // namespace
@@ -75,38 +44,16 @@ int RunRomscope(std::string commandLine, HostServices& host, Writer& out, Diagno
     return Finish(out, diag, kExitOk);
   }
 
-  TextRenderer text(out, options);
-  JsonRenderer json(out);
-  Renderer& renderer = options.printJson ? static_cast<Renderer&>(json) : text;
-  const std::string& path = options.inputPath;
-  renderer.Begin(path);
-  std::string reason;
-  std::unique_ptr<ByteSource> source = host.OpenInput(path, &reason);
-  if (!source) {
-    renderer.OpenFailed(path, reason);
-    diag.Warn("cannot open '%s': %s", path.c_str(), reason.c_str());
-    return Finish(out, diag, kExitFailure);
+  OpenedImage opened = OpenImage(host, options.inputPath);
+  if (options.printJson) {
+    // The JSON document is the whole inspection, whatever the other options.
+    JsonPrinter json(out, diag);
+    Inspect(opened, InspectPlan::Everything(), json, out);
+  } else {
+    TextPrinter text(out, diag, options.printRec || options.printData);
+    Inspect(opened, TextPlan(options), text, out);
   }
-
-  Image image(*source);
-  const BinHeaderStatus status = ReadBinHeader(image.file, &image.header);
-  if (status != BinHeaderStatus::kOk) {
-    renderer.BinHeaderFailed(status, path);
-    if (status == BinHeaderStatus::kTruncated) {
-      diag.Warn("%s: the BIN header is truncated (no image start and length)", path.c_str());
-    }
-    return Finish(out, diag, kExitFailure);
-  }
-  renderer.BinHeaderRead(image.header);
-  // The JSON document verifies every record's checksum.
-  const bool readData = options.printData || options.printJson;
-  ScanRecords(image.file, readData, renderer, image.scratch.data(), &image.records);
-  renderer.ScanEnd();
-
-  ImageReader reader(image.file, image.records, renderer);
-  InspectTocs(options, image, reader, renderer, diag);
-  renderer.End();
-  return Finish(out, diag, kExitOk);
+  return Finish(out, diag, opened.Usable() ? kExitOk : kExitFailure);
 }
 
 }  // namespace romscope

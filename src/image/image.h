@@ -1,5 +1,6 @@
 // The run-wide state of the input image: the open file, its header values,
-// the record table the scan fills, and the one scratch buffer.
+// the record table the scan fills, the address reader over them, and the one
+// scratch buffer.
 #pragma once
 
 #include <cstdint>
@@ -7,16 +8,24 @@
 
 #include "image/bin_format.h"
 #include "image/image_file.h"
+#include "image/image_reader.h"
 #include "image/record_table.h"
 
 namespace romscope {
 
+// The scratch buffer takes the largest single read the address reader accepts.
+static_assert(kScratchSize == ImageReader::kMaxRead);
+
 struct Image {
-  explicit Image(ByteSource& source) : file(source) {}
+  explicit Image(ByteSource& source) : file(source), reader(file, records) {}
+  Image(const Image&) = delete;
+  Image& operator=(const Image&) = delete;
 
   ImageFile file;
   BinHeader header;
   RecordTable records;
+  // Reads by address once the scan has filled `records`.
+  ImageReader reader;
   // Receives in turn the dump chunks, each candidate header and each report
   // table; every read replaces what was there.
   std::vector<uint8_t> scratch = std::vector<uint8_t>(kScratchSize);

@@ -30,7 +30,6 @@ class ImageFile {
     position_ = count > UINT64_MAX - position_ ? UINT64_MAX : position_ + count;
   }
   uint64_t Tell() const { return position_; }
-  void Seek(uint64_t position) { position_ = position; }
 
   // Reads at `offset` without touching the position.
   int64_t ReadAt(uint64_t offset, uint8_t* dst, size_t size);

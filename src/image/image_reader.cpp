@@ -5,14 +5,11 @@
 
 namespace romscope {
 
-ImageReader::ImageReader(ImageFile& file, const RecordTable& records, ReadMessages& messages)
-    : file_(file), records_(records), messages_(messages) {}
+ImageReader::ImageReader(ImageFile& file, const RecordTable& records)
+    : file_(file), records_(records) {}
 
 bool ImageReader::ReadImage(uint8_t* dst, uint32_t address, uint64_t size, uint32_t bias) {
-  if (size > kMaxRead) {
-    messages_.ReadTooBig(size);
-    return false;
-  }
+  if (size > kMaxRead) return false;
   EnsureIndex();
   const uint64_t a = static_cast<uint32_t>(address + bias);
   const uint32_t holder = index_.FirstHolder(a, a + size);

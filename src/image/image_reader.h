@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "image/image_file.h"
-#include "image/read_messages.h"
 #include "image/record_index.h"
 #include "image/record_table.h"
 
@@ -27,12 +26,12 @@ class ImageReader {
 
   // `records` must be complete when the first read comes: the index is built
   // then, so that a run that reads nothing by address does not pay for it.
-  ImageReader(ImageFile& file, const RecordTable& records, ReadMessages& messages);
+  ImageReader(ImageFile& file, const RecordTable& records);
 
   // Reads `size` bytes (1 to kMaxRead) at address + bias (32-bit, wrapping)
   // from the first record that holds them; no later record is tried when that
-  // read fails. A larger size is refused with a message before `dst` is
-  // touched, so a caller may pass any buffer then.
+  // read fails. A larger size is refused before `dst` is touched, so a caller
+  // may pass any buffer then; the caller tells of the refusal.
   bool ReadImage(uint8_t* dst, uint32_t address, uint64_t size, uint32_t bias);
 
   // Reads a NUL-terminated string at address + bias: from the first record, in
@@ -71,7 +70,6 @@ class ImageReader {
 
   ImageFile& file_;
   const RecordTable& records_;
-  ReadMessages& messages_;
   bool indexed_ = false;
   RecordIndex index_;
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "base/le.h"
-#include "image/data_dump.h"
 
 namespace romscope {
 namespace {
@@ -18,22 +17,20 @@ bool ReadWord(ImageFile& file, uint32_t* value) {
 
 // Reads the record's data from the file's current position in chunks of the
 // scratch buffer's size. A chunk that comes up short (the record runs past
-// the end of the file) is neither shown nor summed.
-void ReadRecordData(ImageFile& file, const RecordInfo& record, uint8_t* scratch,
-                    ScanEvents& events) {
-  uint32_t sum = 0;
-  uint32_t offset = 0;
-  uint32_t remaining = record.length;
-  while (remaining > 0) {
-    size_t chunk = std::min<uint32_t>(remaining, kScratchSize);
+// the end of the file) is neither handed over nor summed.
+void ReadRecordData(ImageFile& file, RecordItem& item, uint8_t* scratch, RecordConsumer& consumer,
+                    const StopSignal& stop) {
+  item.dataRead = true;
+  uint32_t remaining = item.record.length;
+  while (remaining > 0 && !stop.Stopped()) {
+    const size_t chunk = std::min<uint32_t>(remaining, kScratchSize);
     if (file.Read(scratch, chunk) != static_cast<int64_t>(chunk)) break;
     remaining -= static_cast<uint32_t>(chunk);
-    sum += SumBytes(scratch, chunk);
-    events.RecordData(record.start + offset, scratch, chunk);
-    offset += static_cast<uint32_t>(chunk);
-    if (events.Stopped()) return;
+    item.sum += SumBytes(scratch, chunk);
+    consumer.RecordData(item, item.bytesRead, scratch, chunk);
+    item.bytesRead += static_cast<uint32_t>(chunk);
   }
-  events.RecordDataEnd(record, sum, remaining == 0);
+  item.dataComplete = remaining == 0;
 }
 
 }  // namespace
@@ -52,29 +49,52 @@ BinHeaderStatus ReadBinHeader(ImageFile& file, BinHeader* header) {
   return BinHeaderStatus::kOk;
 }
 
-void ScanRecords(ImageFile& file, bool readData, ScanEvents& events, uint8_t* scratch,
-                 RecordTable* records) {
-  RecordInfo record;
-  if (!ReadWord(file, &record.start)) return;
+void ScanRecords(ImageFile& file, bool readData, RecordConsumer& consumer, const StopSignal& stop,
+                 uint8_t* scratch, RecordTable* records) {
+  RecordItem item;
+  if (!ReadWord(file, &item.record.start)) return;
   for (;;) {
-    if (!ReadWord(file, &record.length) || !ReadWord(file, &record.checksum)) return;
-    record.dataOffset = file.Tell();
-    records->Add(record);
-    events.Record(records->Count() - 1, record);
-    if (IsTerminatorRecord(record.start, record.checksum)) {
+    if (!ReadWord(file, &item.record.length) || !ReadWord(file, &item.record.checksum)) return;
+    item.record.dataOffset = file.Tell();
+    item.index = records->Count();
+    records->Add(item.record);
+    item.terminator = IsTerminatorRecord(item.record.start, item.record.checksum);
+    if (item.terminator) {
       records->MarkTerminator();
-      events.Terminator(record);
+      consumer.Record(item);
       return;
     }
     if (readData) {
-      ReadRecordData(file, record, scratch, events);
+      ReadRecordData(file, item, scratch, consumer, stop);
     } else {
-      file.Skip(record.length);
+      file.Skip(item.record.length);
     }
-    // Nobody reads the output any more: the rest of the scan is wasted work.
-    if (events.Stopped()) return;
-    if (!ReadWord(file, &record.start)) return;
+    consumer.Record(item);
+    // Nobody takes the output any more: the rest of the scan is wasted work.
+    if (stop.Stopped() || !ReadWord(file, &item.record.start)) return;
+    item = RecordItem{0, RecordInfo{item.record.start, 0, 0, 0}};
   }
+}
+
+// The 32-bit wrapping sum of the bytes, eight at a time: byte pairs are added
+// into 16-bit lanes, which are emptied before they can overflow.
+uint32_t SumBytes(const uint8_t* data, size_t size) {
+  uint32_t sum = 0;
+  size_t i = 0;
+  constexpr uint64_t kLow = 0x00FF00FF00FF00FFull;
+  while (size - i >= 8) {
+    uint64_t lanes = 0;
+    size_t stop = i + std::min<size_t>((size - i) / 8, 128) * 8;
+    for (; i < stop; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, data + i, 8);
+      lanes += (word & kLow) + ((word >> 8) & kLow);
+    }
+    sum += static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
+                                 ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
+  }
+  for (; i < size; ++i) sum += data[i];
+  return sum;
 }
 
 }  // namespace romscope

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/stop_signal.h"
 #include "image/bin_format.h"
 #include "image/image_file.h"
 #include "image/record_table.h"
@@ -17,32 +18,45 @@ enum class BinHeaderStatus {
   kTruncated,  // the signature is there, the start or the length is not
 };
 
-// What the scan meets, in file order, for the renderer of the run.
-class ScanEvents {
+// One record as the scan met it, entered in the table at `index`. The
+// terminator holds no data; its length is the image's entry address.
+struct RecordItem {
+  size_t index = 0;
+  RecordInfo record;
+  bool terminator = false;
+  // Whether the scan read the data (to dump it or to verify the checksum);
+  // then the bytes read in whole chunks, their 32-bit sum, and whether every
+  // byte could be read.
+  bool dataRead = false;
+  uint32_t bytesRead = 0;
+  uint32_t sum = 0;
+  bool dataComplete = false;
+
+  bool ChecksumValid() const { return sum == record.checksum; }
+};
+
+// What the scan hands over, in file order: each record's data a chunk at a
+// time (only chunks read in full, `offset` bytes into the record), then the
+// record itself, its verdict complete.
+class RecordConsumer {
  public:
-  virtual ~ScanEvents() = default;
-  // A record entered in the table at `index`; the terminator too, before Terminator.
-  virtual void Record(size_t index, const RecordInfo& record) = 0;
-  // The terminator record ends the scan; its length is the image's entry address.
-  virtual void Terminator(const RecordInfo& record) = 0;
-  // The data of the record just entered, a chunk at a time; `address` is the
-  // ROM address of the chunk's first byte. Only chunks read in full come.
-  virtual void RecordData(uint32_t address, const uint8_t* data, size_t size) = 0;
-  // The record's data has been read: `sum` of the bytes read, `complete` when
-  // all of them could be read.
-  virtual void RecordDataEnd(const RecordInfo& record, uint32_t sum, bool complete) = 0;
-  // Nobody takes the output any more: the rest of the work is wasted.
-  virtual bool Stopped() const = 0;
+  virtual ~RecordConsumer() = default;
+  virtual void RecordData(const RecordItem& record, uint32_t offset, const uint8_t* data,
+                          size_t size) = 0;
+  virtual void Record(const RecordItem& record) = 0;
 };
 
 // Reads and tests the 15-byte header at the start of the file.
 BinHeaderStatus ReadBinHeader(ImageFile& file, BinHeader* header);
 
 // Walks the records from the position after the header and fills `records`.
-// With `readData` each record's data is read and summed (for the dump and
-// the checksum verdict); otherwise the scan moves over it. Every way in which
-// the scan ends lets the run go on. `scratch` holds kScratchSize bytes.
-void ScanRecords(ImageFile& file, bool readData, ScanEvents& events, uint8_t* scratch,
-                 RecordTable* records);
+// With `readData` each record's data is read and summed (for the dump and the
+// checksum verdict); otherwise the scan moves over it. Every way in which the
+// scan ends lets the run go on. `scratch` holds kScratchSize bytes.
+void ScanRecords(ImageFile& file, bool readData, RecordConsumer& consumer, const StopSignal& stop,
+                 uint8_t* scratch, RecordTable* records);
+
+// The 32-bit wrapping sum of the bytes.
+uint32_t SumBytes(const uint8_t* data, size_t size);
 
 }  // namespace romscope

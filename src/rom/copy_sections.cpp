@@ -1,27 +1,31 @@
 // The copy section: the sections the image stores at one address for use at
 // another. An entry whose destination is the profiling table's address moves
 // that table to the entry's source, where the image holds it.
-#include "rom/report.h"
+#include "rom/toc_report.h"
 
 namespace romscope {
 
-ProfileLocation Report::PrintCopySections(const SavedHeader& saved) {
-  ProfileLocation profile{saved.ulProfSymbolOffset, 0};
-  const uint32_t count = saved.ulNumCopyEntries;
-  const bool readable =
-      count == 0 || Read(scratch_, saved.ulCopyEntriesOffset, TableBytes(count, kCopyEntrySize));
-  renderer_.CopySectionsBegin(count, readable);
-  for (uint32_t i = 0; readable && i < count; ++i) {
-    const CopyEntry entry =
-        DecodeAt<CopyEntry>(scratch_ + static_cast<size_t>(CopyEntry::kSize) * i);
+ProfileLocation TocReport::ReadCopySections(const SavedHeader& saved) {
+  CopySectionsItem item;
+  item.profile = ProfileLocation{saved.ulProfSymbolOffset, 0};
+  item.count = saved.ulNumCopyEntries;
+  item.address = saved.ulCopyEntriesOffset;
+  item.readable = item.count == 0 || Read(scratch_, item.address,
+                                          TableBytes(item.count, kCopyEntrySize), item.problems);
+  if (!item.readable) item.problems.push_back({ProblemKind::kCopySectionsUnreadable});
+  for (uint32_t i = 0; item.readable && i < item.count; ++i) {
+    CopySection section;
+    section.entry = DecodeAt<CopyEntry>(scratch_ + static_cast<size_t>(CopyEntry::kSize) * i);
     // Compared with the offset as earlier entries left it, so one table can
     // move the profiling table more than once.
-    const bool moves = entry.Dest == profile.address;
-    if (moves) profile = ProfileLocation{entry.Src, entry.Src - entry.Dest};
-    renderer_.CopySection(i, entry, moves);
+    section.movesProfileTable = section.entry.Dest == item.profile.address;
+    if (section.movesProfileTable) {
+      item.profile = ProfileLocation{section.entry.Src, section.entry.Src - section.entry.Dest};
+    }
+    item.sections.push_back(section);
   }
-  renderer_.CopySectionsEnd(profile);
-  return profile;
+  consumer_.CopySections(item);
+  return item.profile;
 }
 
 }  // namespace romscope

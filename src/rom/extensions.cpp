@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "rom/report.h"
+#include "rom/toc_report.h"
 
 namespace romscope {
 namespace {
@@ -62,56 +62,73 @@ uint64_t FirstRepeat(ChainLinks& links, uint32_t head) {
 
 }  // namespace
 
-bool Report::PrintExtensions(uint32_t ulExtensions) {
+bool TocReport::ReadExtensions(uint32_t ulExtensions) {
+  ExtensionHeadItem item;
+  item.address = ulExtensions;
   uint8_t bytes[ExtensionHead::kSize];
-  if (!Read(bytes, ulExtensions, sizeof bytes)) {
-    renderer_.ExtensionHeadRead(ulExtensions, nullptr);
-    return true;
+  if (Read(bytes, ulExtensions, sizeof bytes, item.problems)) {
+    item.head = DecodeAt<ExtensionHead>(bytes);
+  } else {
+    item.problems.push_back({ProblemKind::kExtensionsUnreadable});
   }
-  const ExtensionHead head = DecodeAt<ExtensionHead>(bytes);
-  renderer_.ExtensionHeadRead(ulExtensions, &head);
+  consumer_.ExtensionHead(item);
+  if (!item.head) return true;
 
-  uint32_t next = head.Next;
-  ChainLinks links(reader_, romOffset_);
+  uint32_t next = item.head->Next;
+  ChainLinks links(image_.reader, romOffset_);
   const uint64_t repeat = next != 0 ? FirstRepeat(links, ulExtensions) : 0;
-  for (uint64_t position = 1; next != 0 && !Stopped(); ++position) {
+  ExtensionStepItem& step = step_;
+  for (uint64_t position = 1; next != 0 && !stop_.Stopped(); ++position) {
+    step.location = next;
+    step.record = ExtensionRecord();
+    step.chainInformation = false;
+    step.chainRead = false;
+    step.chain.clear();
+    step.problems.clear();
     if (position == repeat) {
-      diag_.Warn("the extension chain leads back to 0x%08X, which was read already", next);
-      renderer_.ExtensionChainCycle(next);
+      step.outcome = ExtensionStepItem::kRepeat;
+      step.problems.push_back({ProblemKind::kExtensionChainCycle, 0, next});
+      consumer_.ExtensionStep(step);
       break;
     }
-    const uint32_t address = next;
-    if (!Read(bytes, address, sizeof bytes)) {
-      renderer_.ExtensionRecordRead(address, nullptr);
+    if (!Read(bytes, next, sizeof bytes, step.problems)) {
+      step.outcome = ExtensionStepItem::kUnreadable;
+      step.problems.push_back({ProblemKind::kExtensionsUnreadable});
+      consumer_.ExtensionStep(step);
       break;
     }
-    const ExtensionRecord record = DecodeAt<ExtensionRecord>(bytes);
-    renderer_.ExtensionRecordRead(address, &record);
-    next = record.Next;
-    if (record.IsChainInformation() && !PrintChainData(record)) return false;
+    step.outcome = ExtensionStepItem::kRead;
+    step.record = DecodeAt<ExtensionRecord>(bytes);
+    step.chainInformation = step.record.IsChainInformation();
+    const bool goOn = !step.chainInformation || ReadChainData(step);
+    consumer_.ExtensionStep(step);
+    if (!goOn) return false;
+    next = step.record.Next;
   }
-  renderer_.ExtensionsEnd();
   return true;
 }
 
 // The data of a "chain information" record: Length / 16 chain entries, read
 // into a buffer of its own. False when that buffer cannot be had.
-bool Report::PrintChainData(const ExtensionRecord& record) {
-  const uint32_t length = record.Length;
-  if (length > ImageReader::kMaxRead) {
-    // Never allocated: the reader refuses such a read with its own message.
-    renderer_.ChainData(record.pData, length, Read(nullptr, record.pData, length));
+bool TocReport::ReadChainData(ExtensionStepItem& step) {
+  const uint32_t length = step.record.Length;
+  const uint32_t address = step.record.pData;
+  std::unique_ptr<uint8_t[]> data;
+  // A buffer above the reader's limit is never taken: the read is refused.
+  if (length <= ImageReader::kMaxRead) {
+    data.reset(new (std::nothrow) uint8_t[length == 0 ? 1 : length]);
+    if (!data) {
+      step.problems.push_back({ProblemKind::kExtensionBufferFailed, length});
+      return false;
+    }
+  }
+  step.chainRead = length == 0 || Read(data.get(), address, length, step.problems);
+  if (!step.chainRead) {
+    step.problems.push_back({ProblemKind::kChainDataUnreadable, length, address});
     return true;
   }
-  std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[length == 0 ? 1 : length]);
-  if (!data) {
-    renderer_.ExtensionBufferFailed(length);
-    return false;
-  }
-  const bool readable = length == 0 || Read(data.get(), record.pData, length);
-  renderer_.ChainData(record.pData, length, readable);
-  for (uint32_t k = 0; readable && k < length / ChainEntry::kSize; ++k) {
-    renderer_.ChainEntryRead(k, DecodeAt<ChainEntry>(data.get() + size_t{ChainEntry::kSize} * k));
+  for (uint32_t k = 0; k < length / ChainEntry::kSize; ++k) {
+    step.chain.push_back(DecodeAt<ChainEntry>(data.get() + size_t{ChainEntry::kSize} * k));
   }
   return true;
 }

@@ -1,26 +1,31 @@
 // The file section: each file of the ROM's file table, and whether its data
 // lies inside one record.
-#include "rom/report.h"
+#include "rom/toc_report.h"
 
 namespace romscope {
 
-void Report::PrintFiles(const SavedHeader& saved) {
-  const uint32_t count = saved.ulNumFiles;
+void TocReport::ReadFiles(const SavedHeader& saved) {
   // Placed by the module count alone, also when the module table was unreadable.
-  const uint32_t table = FileTableAddress(pTOC_, saved.ulNumModules);
-  const bool readable = count == 0 || Read(scratch_, table, TableBytes(count, kFileEntrySize));
-  renderer_.FilesBegin(count, readable);
-  for (uint32_t i = 0; readable && i < count && !Stopped(); ++i) {
-    const FileEntry entry =
-        DecodeAt<FileEntry>(scratch_ + static_cast<size_t>(FileEntry::kSize) * i);
-    const char* name = ReadName(entry.ulNameOffset);
-    bool inRecordSpace = false;
-    if (plan_.checkFiles) {
-      inRecordSpace = reader_.InRecordSpace(entry.ulLoadOffset, entry.RomSize(), romOffset_);
+  const TableItem table = ReadTable(TableItem::kFiles, FileTableAddress(pTOC_, saved.ulNumModules),
+                                    saved.ulNumFiles, kFileEntrySize);
+  consumer_.Table(table);
+  FileItem& file = file_;
+  for (uint32_t i = 0; table.readable && i < table.count && !stop_.Stopped(); ++i) {
+    file.index = i;
+    file.entry = DecodeAt<FileEntry>(scratch_ + static_cast<size_t>(FileEntry::kSize) * i);
+    file.problems.clear();
+    ReadName(file.entry.ulNameOffset, &file.name);
+    if (!file.name.readable) {
+      file.problems.push_back({ProblemKind::kNameUnreadable, 0, file.entry.ulNameOffset});
     }
-    renderer_.File(i, entry, name, plan_.checkFiles ? &inRecordSpace : nullptr);
+    file.inRecordSpace.reset();
+    if (plan_.checkFiles) {
+      file.inRecordSpace =
+          image_.reader.InRecordSpace(file.entry.ulLoadOffset, file.entry.RomSize(), romOffset_);
+      if (!*file.inRecordSpace) file.problems.push_back({ProblemKind::kFileNotInRecordSpace});
+    }
+    consumer_.File(file);
   }
-  renderer_.FilesEnd();
 }
 
 }  // namespace romscope

@@ -1,14 +1,13 @@
-// The structures that hang from a ROM header, decoded field by field from
-// their little-endian bytes, and the few values the report hands from one
-// section to the next. Each structure states its size on the image; the
-// static_assert beside it holds its decoder to exactly that many bytes.
+// The structures that hang from a ROM header, each with its size on the image
+// and its one field list (see fields.h); the static_assert beside each holds
+// the list to exactly that many bytes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "base/le.h"
+#include "rom/fields.h"
 #include "rom/rom_header.h"
 
 namespace romscope {
@@ -24,16 +23,15 @@ struct TOCentry {
   uint32_t ulO32Offset = 0;  // the first o32_rom; the others follow at steps of 24
   uint32_t ulLoadOffset = 0;
 
-  static constexpr TOCentry Decode(FieldCursor& c) {
-    TOCentry e;
-    e.dwFileAttributes = c.U32();
-    e.ftTime = c.U64();
-    e.nFileSize = c.U32();
-    e.ulNameOffset = c.U32();
-    e.ulE32Offset = c.U32();
-    e.ulO32Offset = c.U32();
-    e.ulLoadOffset = c.U32();
-    return e;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& e, V& v) {
+    v.Field("dwFileAttributes", FieldForm::kHex, e.dwFileAttributes);
+    v.Field("ftTime", FieldForm::kFileTime, e.ftTime);
+    v.Field("nFileSize", FieldForm::kSigned, e.nFileSize);
+    v.Field("ulNameOffset", FieldForm::kHex, e.ulNameOffset);
+    v.Field("ulE32Offset", FieldForm::kHex, e.ulE32Offset);
+    v.Field("ulO32Offset", FieldForm::kHex, e.ulO32Offset);
+    v.Field("ulLoadOffset", FieldForm::kHex, e.ulLoadOffset);
   }
 };
 static_assert(DecodedSize<TOCentry>() == TOCentry::kSize && TOCentry::kSize == kTocEntrySize);
@@ -52,20 +50,19 @@ struct e32_rom {
   uint32_t e32_vsize = 0;
   uint32_t e32_timestamp = 0;
 
-  static constexpr e32_rom Decode(FieldCursor& c) {
-    e32_rom e;
-    e.e32_objcnt = c.U16();
-    e.e32_imageflags = c.U16();
-    e.e32_entryrva = c.U32();
-    e.e32_vbase = c.U32();
-    e.e32_subsysmajor = c.U16();
-    e.e32_subsysminor = c.U16();
-    e.e32_stackmax = c.U32();
-    e.e32_vsize = c.U32();
-    c.Skip(8);
-    e.e32_timestamp = c.U32();
-    c.Skip(76);
-    return e;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& e, V& v) {
+    v.Field("e32_objcnt", FieldForm::kSigned, e.e32_objcnt);
+    v.Field("e32_imageflags", FieldForm::kHex, e.e32_imageflags);
+    v.Field("e32_entryrva", FieldForm::kHex, e.e32_entryrva);
+    v.Field("e32_vbase", FieldForm::kHex, e.e32_vbase);
+    v.Field("e32_subsysmajor", FieldForm::kHex, e.e32_subsysmajor);
+    v.Field("e32_subsysminor", FieldForm::kHex, e.e32_subsysminor);
+    v.Field("e32_stackmax", FieldForm::kHex, e.e32_stackmax);
+    v.Field("e32_vsize", FieldForm::kHex, e.e32_vsize);
+    v.Skip(8);
+    v.Field("e32_timestamp", FieldForm::kHex, e.e32_timestamp);
+    v.Skip(76);
   }
 };
 static_assert(DecodedSize<e32_rom>() == e32_rom::kSize);
@@ -80,15 +77,14 @@ struct o32_rom {
   uint32_t o32_realaddr = 0;
   uint32_t o32_flags = 0;
 
-  static constexpr o32_rom Decode(FieldCursor& c) {
-    o32_rom o;
-    o.o32_vsize = c.U32();
-    o.o32_rva = c.U32();
-    o.o32_psize = c.U32();
-    o.o32_dataptr = c.U32();
-    o.o32_realaddr = c.U32();
-    o.o32_flags = c.U32();
-    return o;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& o, V& v) {
+    v.Field("o32_vsize", FieldForm::kHex, o.o32_vsize);
+    v.Field("o32_rva", FieldForm::kHex, o.o32_rva);
+    v.Field("o32_psize", FieldForm::kHex, o.o32_psize);
+    v.Field("o32_dataptr", FieldForm::kHex, o.o32_dataptr);
+    v.Field("o32_realaddr", FieldForm::kHex, o.o32_realaddr);
+    v.Field("o32_flags", FieldForm::kHex, o.o32_flags);
   }
 };
 static_assert(DecodedSize<o32_rom>() == o32_rom::kSize);
@@ -97,9 +93,6 @@ static_assert(DecodedSize<o32_rom>() == o32_rom::kSize);
 struct FileEntry {
   static constexpr size_t kSize = 28;
   static constexpr uint32_t kCompressed = 0x800;  // the data in ROM is nStoredSize long
-  static constexpr uint32_t kHidden = 0x2;
-  static constexpr uint32_t kReadOnly = 0x1;
-  static constexpr uint32_t kSystem = 0x4;
   uint32_t dwFileAttributes = 0;
   uint64_t ftTime = 0;
   uint32_t nFileSize = 0;
@@ -111,15 +104,14 @@ struct FileEntry {
   // The length of the file's data in ROM.
   uint32_t RomSize() const { return Compressed() ? nStoredSize : nFileSize; }
 
-  static constexpr FileEntry Decode(FieldCursor& c) {
-    FileEntry f;
-    f.dwFileAttributes = c.U32();
-    f.ftTime = c.U64();
-    f.nFileSize = c.U32();
-    f.nStoredSize = c.U32();
-    f.ulNameOffset = c.U32();
-    f.ulLoadOffset = c.U32();
-    return f;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& f, V& v) {
+    v.Field("dwFileAttributes", FieldForm::kAttributes, f.dwFileAttributes);
+    v.Field("ftTime", FieldForm::kFileTime, f.ftTime);
+    v.Field("nFileSize", FieldForm::kSigned, f.nFileSize);
+    v.Field("nStoredSize", FieldForm::kSigned, f.nStoredSize);
+    v.Field("ulNameOffset", FieldForm::kHex, f.ulNameOffset);
+    v.Field("ulLoadOffset", FieldForm::kHex8, f.ulLoadOffset);
   }
 };
 static_assert(DecodedSize<FileEntry>() == FileEntry::kSize && FileEntry::kSize == kFileEntrySize);
@@ -132,13 +124,12 @@ struct CopyEntry {
   uint32_t CLen = 0;
   uint32_t DLen = 0;
 
-  static constexpr CopyEntry Decode(FieldCursor& c) {
-    CopyEntry e;
-    e.Src = c.U32();
-    e.Dest = c.U32();
-    e.CLen = c.U32();
-    e.DLen = c.U32();
-    return e;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& e, V& v) {
+    v.Field("Src", FieldForm::kHex8, e.Src);
+    v.Field("Dest", FieldForm::kHex8, e.Dest);
+    v.Field("CLen", FieldForm::kHex, e.CLen);
+    v.Field("DLen", FieldForm::kHex, e.DLen);
   }
 };
 static_assert(DecodedSize<CopyEntry>() == CopyEntry::kSize && CopyEntry::kSize == kCopyEntrySize);
@@ -149,11 +140,10 @@ struct ExtensionHead {
   uint32_t PID[10] = {};
   uint32_t Next = 0;
 
-  static constexpr ExtensionHead Decode(FieldCursor& c) {
-    ExtensionHead h;
-    for (uint32_t& pid : h.PID) pid = c.U32();
-    h.Next = c.U32();
-    return h;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& h, V& v) {
+    v.Array("PID", FieldForm::kHex8, h.PID);
+    v.Field("Next", FieldForm::kHexLower8, h.Next);
   }
 };
 static_assert(DecodedSize<ExtensionHead>() == ExtensionHead::kSize);
@@ -181,15 +171,14 @@ struct ExtensionRecord {
     return std::memcmp(Name, kChainName, sizeof kChainName) == 0;
   }
 
-  static constexpr ExtensionRecord Decode(FieldCursor& c) {
-    ExtensionRecord r;
-    c.Bytes(r.Name);
-    r.Type = c.U32();
-    r.pData = c.U32();
-    r.Length = c.U32();
-    r.Reserved = c.U32();
-    r.Next = c.U32();
-    return r;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& r, V& v) {
+    v.Text("Name", r.Name);
+    v.Field("Type", FieldForm::kHexLower8, r.Type);
+    v.Field("pData", FieldForm::kHexLower8, r.pData);
+    v.Field("Length", FieldForm::kHexLower8, r.Length);
+    v.Field("Reserved", FieldForm::kHexLower8, r.Reserved);
+    v.Field("Next", FieldForm::kHexLower8, r.Next);
   }
 };
 static_assert(DecodedSize<ExtensionRecord>() == ExtensionRecord::kSize);
@@ -203,14 +192,13 @@ struct ChainEntry {
   uint16_t Flags = 0;
   uint32_t reserved = 0;
 
-  static constexpr ChainEntry Decode(FieldCursor& c) {
-    ChainEntry e;
-    e.Addr = c.U32();
-    e.MaxLenth = c.U32();
-    e.Order = c.U16();
-    e.Flags = c.U16();
-    e.reserved = c.U32();
-    return e;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& e, V& v) {
+    v.Field("Addr", FieldForm::kHexLower8, e.Addr);
+    v.Field("MaxLenth", FieldForm::kHexLower8, e.MaxLenth);
+    v.Field("Order", FieldForm::kHexLower4, e.Order);
+    v.Field("Flags", FieldForm::kHexLower4, e.Flags);
+    v.Field("reserved", FieldForm::kHexLower8, e.reserved);
   }
 };
 static_assert(DecodedSize<ChainEntry>() == ChainEntry::kSize);
@@ -226,17 +214,16 @@ struct ProfileEntry {
   uint32_t HitAddr = 0;  // before relocation: read at HitAddr + the profile delta
   uint32_t SymAddr = 0;  // read where it points
 
-  static constexpr ProfileEntry Decode(FieldCursor& c) {
-    ProfileEntry e;
-    e.ModA = c.U32();
-    e.ModB = c.U32();
-    e.StartAddr = c.U32();
-    e.EndAddr = c.U32();
-    c.Skip(4);
-    e.numsyms = c.U32();
-    e.HitAddr = c.U32();
-    e.SymAddr = c.U32();
-    return e;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& e, V& v) {
+    v.Field("ModA", FieldForm::kSigned, e.ModA);
+    v.Field("ModB", FieldForm::kSigned, e.ModB);
+    v.Field("StartAddr", FieldForm::kHex8, e.StartAddr);
+    v.Field("EndAddr", FieldForm::kHex8, e.EndAddr);
+    v.Skip(4);
+    v.Field("numsyms", FieldForm::kSigned, e.numsyms);
+    v.Field("HitAddr", FieldForm::kHex8, e.HitAddr);
+    v.Field("SymAddr", FieldForm::kHex8, e.SymAddr);
   }
 };
 static_assert(DecodedSize<ProfileEntry>() == ProfileEntry::kSize &&
@@ -247,29 +234,12 @@ struct HitEntry {
   static constexpr size_t kSize = 8;
   uint32_t value = 0;
 
-  static constexpr HitEntry Decode(FieldCursor& c) {
-    HitEntry e;
-    e.value = c.U32();
-    c.Skip(4);
-    return e;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& e, V& v) {
+    v.Field("value", FieldForm::kHex8, e.value);
+    v.Skip(4);
   }
 };
 static_assert(DecodedSize<HitEntry>() == HitEntry::kSize);
-
-// Where a table of contents lies, as the locator tried or found it.
-struct TocLocation {
-  uint32_t pTOC = 0;
-  uint32_t romOffset = 0;      // record address = table address + romOffset
-  size_t signatureRecord = 0;  // the record that named pTOC
-  size_t headerRecord = 0;     // the record tried as the header
-};
-
-// Where the profiling table is read, as the copy sections leave it: the
-// header's ulProfSymbolOffset, or the source of the copy entry that moved it,
-// with the difference that moves each module's hit table along.
-struct ProfileLocation {
-  uint32_t address = 0;
-  uint32_t delta = 0;
-};
 
 }  // namespace romscope

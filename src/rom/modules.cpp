@@ -1,41 +1,47 @@
 // The module section: each module's TOCentry and, for the detailed report,
 // its e32_rom and o32_rom headers.
-#include "rom/report.h"
+#include "rom/toc_report.h"
 
 namespace romscope {
 
-void Report::PrintModules(const SavedHeader& saved) {
-  const uint32_t count = saved.ulNumModules;
-  const bool readable =
-      count == 0 || Read(scratch_, ModuleTableAddress(pTOC_), TableBytes(count, kTocEntrySize));
-  renderer_.ModulesBegin(count, readable);
-  for (uint32_t i = 0; readable && i < count && !Stopped(); ++i) {
+void TocReport::ReadModules(const SavedHeader& saved) {
+  const TableItem table =
+      ReadTable(TableItem::kModules, ModuleTableAddress(pTOC_), saved.ulNumModules, kTocEntrySize);
+  consumer_.Table(table);
+  ModuleItem& module = module_;
+  for (uint32_t i = 0; table.readable && i < table.count && !stop_.Stopped(); ++i) {
     // Each module's headers are read into buffers of their own: the table
     // stays in the scratch buffer.
-    const TOCentry entry = DecodeAt<TOCentry>(scratch_ + static_cast<size_t>(TOCentry::kSize) * i);
-    renderer_.Module(i, entry, ReadName(entry.ulNameOffset));
-    if (plan_.details) PrintModuleDetails(entry);
-    renderer_.ModuleEnd();
+    module.index = i;
+    module.entry = DecodeAt<TOCentry>(scratch_ + static_cast<size_t>(TOCentry::kSize) * i);
+    module.problems.clear();
+    ReadName(module.entry.ulNameOffset, &module.name);
+    if (!module.name.readable) {
+      module.problems.push_back({ProblemKind::kNameUnreadable, 0, module.entry.ulNameOffset});
+    }
+    module.details = plan_.details;
+    module.e32.reset();
+    module.sections.clear();
+    if (plan_.details) ReadModuleDetails(module);
+    consumer_.Module(module);
   }
-  renderer_.ModulesEnd();
 }
 
-void Report::PrintModuleDetails(const TOCentry& entry) {
+void TocReport::ReadModuleDetails(ModuleItem& module) {
   uint8_t bytes[e32_rom::kSize];
-  if (!Read(bytes, entry.ulE32Offset, sizeof bytes)) {
-    renderer_.ModuleE32(nullptr);
+  if (!Read(bytes, module.entry.ulE32Offset, sizeof bytes, module.problems)) {
+    module.problems.push_back({ProblemKind::kE32Unreadable});
     return;
   }
-  const e32_rom e32 = DecodeAt<e32_rom>(bytes);
-  renderer_.ModuleE32(&e32);
-  for (uint32_t j = 0; j < e32.e32_objcnt && !Stopped(); ++j) {
-    const uint32_t address = entry.ulO32Offset + static_cast<uint32_t>(o32_rom::kSize) * j;
-    if (!Read(bytes, address, o32_rom::kSize)) {
-      renderer_.ModuleO32(j, address, nullptr);
-      continue;
+  module.e32 = DecodeAt<e32_rom>(bytes);
+  const uint32_t count = module.e32->e32_objcnt;
+  for (uint32_t j = 0; j < count && !stop_.Stopped(); ++j) {
+    SectionItem section;
+    section.address = module.entry.ulO32Offset + static_cast<uint32_t>(o32_rom::kSize) * j;
+    if (image_.reader.ReadImage(bytes, section.address, o32_rom::kSize, romOffset_)) {
+      section.o32 = DecodeAt<o32_rom>(bytes);
     }
-    const o32_rom o32 = DecodeAt<o32_rom>(bytes);
-    renderer_.ModuleO32(j, address, &o32);
+    module.sections.push_back(section);
   }
 }
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/le.h"
+#include "rom/fields.h"
 
 namespace romscope {
 
@@ -18,11 +18,10 @@ struct RomSignatureRecord {
   uint32_t signature = 0;
   uint32_t pTOC = 0;
 
-  static constexpr RomSignatureRecord Decode(FieldCursor& c) {
-    RomSignatureRecord r;
-    r.signature = c.U32();
-    r.pTOC = c.U32();
-    return r;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& r, V& v) {
+    v.Field("signature", FieldForm::kHex8, r.signature);
+    v.Field("pTOC", FieldForm::kHex8, r.pTOC);
   }
 };
 static_assert(DecodedSize<RomSignatureRecord>() == RomSignatureRecord::kSize);
@@ -47,42 +46,30 @@ struct ROMHDR {
   uint32_t ulExtensions = 0;
 
   // The bytes at 0x28, 0x38..0x43 and 0x4C..0x53 carry nothing the tool uses.
-  static constexpr ROMHDR Decode(FieldCursor& c) {
-    ROMHDR h;
-    h.ulDllFirst = c.U32();
-    h.ulDllLast = c.U32();
-    h.ulPhysFirst = c.U32();
-    h.ulPhysLast = c.U32();
-    h.ulNumModules = c.U32();
-    h.ulRamStart = c.U32();
-    h.ulRamFree = c.U32();
-    h.ulRamEnd = c.U32();
-    h.ulNumCopyEntries = c.U32();
-    h.ulCopyEntriesOffset = c.U32();
-    c.Skip(4);
-    h.ulProfSymbolOffset = c.U32();
-    h.ulNumFiles = c.U32();
-    h.ulKernelFlags = c.U32();
-    c.Skip(12);
-    h.usCpu = c.U16();
-    h.usMiscFlags = c.U16();
-    h.ulExtensions = c.U32();
-    c.Skip(8);
-    return h;
+  template <typename Self, typename V>
+  static constexpr void Fields(Self& h, V& v) {
+    v.Field("ulDllFirst", FieldForm::kHex8, h.ulDllFirst);
+    v.Field("ulDllLast", FieldForm::kHex8, h.ulDllLast);
+    v.Field("ulPhysFirst", FieldForm::kHex8, h.ulPhysFirst);
+    v.Field("ulPhysLast", FieldForm::kHex8, h.ulPhysLast);
+    v.Field("ulNumModules", FieldForm::kSigned, h.ulNumModules);
+    v.Field("ulRamStart", FieldForm::kHex8, h.ulRamStart);
+    v.Field("ulRamFree", FieldForm::kHex8, h.ulRamFree);
+    v.Field("ulRamEnd", FieldForm::kHex8, h.ulRamEnd);
+    v.Field("ulNumCopyEntries", FieldForm::kSigned, h.ulNumCopyEntries);
+    v.Field("ulCopyEntriesOffset", FieldForm::kHex8, h.ulCopyEntriesOffset);
+    v.Skip(4);
+    v.Field("ulProfSymbolOffset", FieldForm::kHex8, h.ulProfSymbolOffset);
+    v.Field("ulNumFiles", FieldForm::kSigned, h.ulNumFiles);
+    v.Field("ulKernelFlags", FieldForm::kHex8, h.ulKernelFlags);
+    v.Skip(12);
+    v.Field("usCpu", FieldForm::kCpu, h.usCpu);
+    v.Field("usMiscFlags", FieldForm::kHex8, h.usMiscFlags);
+    v.Field("ulExtensions", FieldForm::kHex8, h.ulExtensions);
+    v.Skip(8);
   }
 };
 static_assert(DecodedSize<ROMHDR>() == ROMHDR::kSize);
-
-inline constexpr size_t kRomHeaderSize = ROMHDR::kSize;
-inline constexpr size_t kRomSignatureRecordSize = RomSignatureRecord::kSize;
-
-inline ROMHDR DecodeRomHeader(const uint8_t* bytes) {
-  return DecodeAt<ROMHDR>(bytes);
-}
-
-// The processor's name for a COFF machine-type code, or null for a code
-// the tool does not know.
-const char* CpuName(uint16_t usCpu);
 
 // Entry sizes of the tables that hang from the header.
 inline constexpr uint32_t kTocEntrySize = 32;
@@ -93,7 +80,7 @@ inline constexpr uint32_t kProfileEntrySize = 32;
 // The module table lies right behind the header, the file table right
 // behind the module table; both sums wrap at 2^32.
 inline uint32_t ModuleTableAddress(uint32_t pTOC) {
-  return pTOC + static_cast<uint32_t>(kRomHeaderSize);
+  return pTOC + static_cast<uint32_t>(ROMHDR::kSize);
 }
 inline uint32_t FileTableAddress(uint32_t pTOC, uint32_t numModules) {
   return ModuleTableAddress(pTOC) + kTocEntrySize * numModules;

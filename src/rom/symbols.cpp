@@ -2,7 +2,7 @@
 // its symbols the value from its hit table and its name.
 #include <cstring>
 
-#include "rom/report.h"
+#include "rom/toc_report.h"
 
 namespace romscope {
 namespace {
@@ -12,36 +12,43 @@ constexpr uint64_t kLongestName = uint64_t{1} << 32;
 
 }  // namespace
 
-void Report::PrintSymbols(const SavedHeader& saved, const ProfileLocation& profile) {
-  const uint32_t count = saved.ulNumModules;
-  const bool readable =
-      count == 0 || Read(scratch_, profile.address, TableBytes(count, kProfileEntrySize));
-  renderer_.ProfilesBegin(count, readable);
+void TocReport::ReadSymbols(const SavedHeader& saved, const ProfileLocation& profile) {
+  const TableItem table =
+      ReadTable(TableItem::kProfiles, profile.address, saved.ulNumModules, kProfileEntrySize);
+  consumer_.Table(table);
   if (hitTable_.empty()) hitTable_.resize(ImageReader::kMaxRead);
-  for (uint32_t i = 0; readable && i < count && !Stopped(); ++i) {
+  // The profile entries stay in the scratch buffer while each module's hit
+  // table is read into a buffer of its own.
+  for (uint32_t i = 0; table.readable && i < table.count && !stop_.Stopped(); ++i) {
     const ProfileEntry entry =
         DecodeAt<ProfileEntry>(scratch_ + static_cast<size_t>(ProfileEntry::kSize) * i);
-    renderer_.Profile(i, entry);
-    PrintProfile(entry, profile);
-    renderer_.ProfileEnd();
+    ProfileItem item;
+    item.index = i;
+    item.entry = entry;
+    ReadProfile(item, profile);
   }
-  renderer_.ProfilesEnd();
 }
 
-void Report::PrintProfile(const ProfileEntry& entry, const ProfileLocation& profile) {
-  const uint32_t numsyms = entry.numsyms;
+void TocReport::ReadProfile(ProfileItem& item, const ProfileLocation& profile) {
+  const uint32_t numsyms = item.entry.numsyms;
   // The hit table moved with the profiling table; the names did not.
-  const uint32_t hitAddress = entry.HitAddr + profile.delta;
-  const bool readable =
-      numsyms == 0 || Read(hitTable_.data(), hitAddress, TableBytes(numsyms, HitEntry::kSize));
-  renderer_.HitTable(hitAddress, readable);
-  if (!readable) return;
-  uint32_t nameAddress = entry.SymAddr;
-  for (uint32_t k = 0; k < numsyms && !Stopped(); ++k) {
-    renderer_.SymbolBegin(
-        k, DecodeAt<HitEntry>(hitTable_.data() + static_cast<size_t>(HitEntry::kSize) * k));
-    const bool endedAtNul = PrintSymbolName(&nameAddress);
-    renderer_.SymbolEnd(endedAtNul, nameAddress - 1);
+  item.hitTableAddress = item.entry.HitAddr + profile.delta;
+  item.hitTableRead = numsyms == 0 || Read(hitTable_.data(), item.hitTableAddress,
+                                           TableBytes(numsyms, HitEntry::kSize), item.problems);
+  if (!item.hitTableRead) {
+    item.problems.push_back({ProblemKind::kHitTableUnreadable, TableBytes(numsyms, HitEntry::kSize),
+                             item.hitTableAddress});
+  }
+  consumer_.Profile(item);
+  if (!item.hitTableRead) return;
+  uint32_t nameAddress = item.entry.SymAddr;
+  for (uint32_t k = 0; k < numsyms && !stop_.Stopped(); ++k) {
+    SymbolItem symbol;
+    symbol.index = k;
+    symbol.value =
+        DecodeAt<HitEntry>(hitTable_.data() + static_cast<size_t>(HitEntry::kSize) * k).value;
+    ReadSymbolName(symbol, &nameAddress);
+    consumer_.Symbol(symbol);
   }
 }
 
@@ -49,28 +56,32 @@ void Report::PrintProfile(const ProfileEntry& entry, const ProfileLocation& prof
 // an unreadable byte ends the name, and the next name starts one address on.
 // The bytes are taken a run at a time, where one record serves a stretch of
 // addresses.
-bool Report::PrintSymbolName(uint32_t* address) {
-  uint64_t length = 0;
-  while (length < kLongestName && !Stopped()) {
+void TocReport::ReadSymbolName(SymbolItem& symbol, uint32_t* address) {
+  symbol.nameAddress = *address;
+  while (symbol.nameLength < kLongestName && !stop_.Stopped()) {
     size_t take = 0;
-    const uint8_t* bytes = reader_.ReadByteRun(*address + romOffset_, &take);
+    const uint8_t* bytes = image_.reader.ReadByteRun(*address + romOffset_, &take);
     if (bytes == nullptr) {
-      *address += 1;  // the byte cannot be read: it ends the name
-      return false;
+      // The byte cannot be read: it ends the name.
+      symbol.endedAtNul = false;
+      symbol.stopAddress = *address;
+      *address += 1;
+      return;
     }
     const void* nul = std::memchr(bytes, 0, take);
-    if (nul != nullptr) {
-      size_t size = static_cast<size_t>(static_cast<const uint8_t*>(nul) - bytes);
-      renderer_.SymbolName(bytes, size);
-      *address += static_cast<uint32_t>(size + 1);
-      return true;
+    const size_t size =
+        nul != nullptr ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - bytes) : take;
+    if (size > 0) {
+      consumer_.SymbolName(symbol, symbol.nameLength, bytes, size);
+      symbol.nameLength += size;
     }
-    renderer_.SymbolName(bytes, take);
-    *address += static_cast<uint32_t>(take);
-    length += take;
+    *address += static_cast<uint32_t>(size);
+    if (nul != nullptr) {
+      *address += 1;
+      return;
+    }
   }
   // A name as long as the address space, or output nobody takes any more.
-  return true;
 }
 
 }  // namespace romscope

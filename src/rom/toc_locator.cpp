@@ -2,55 +2,57 @@
 
 namespace romscope {
 
-uint32_t TocLocator::SignatureAt(const Image& image, ImageReader& reader, size_t index) const {
+uint32_t TocLocator::SignatureAt(Image& image, size_t index) const {
   const RecordInfo record = image.records[index];
   uint8_t bytes[RomSignatureRecord::kSize];
   if (record.length != RomSignatureRecord::kSize) return 0;
-  if (!reader.ReadImage(bytes, record.start, sizeof bytes, 0)) return 0;
+  if (!image.reader.ReadImage(bytes, record.start, sizeof bytes, 0)) return 0;
   const RomSignatureRecord signature = DecodeAt<RomSignatureRecord>(bytes);
   return signature.signature == kRomSignature ? signature.pTOC : 0;
 }
 
-bool TocLocator::IsHeader(Image& image, ImageReader& reader, LocatorEvents& events, size_t index,
-                          uint32_t candidate) {
+TocCandidate TocLocator::Try(Image& image, size_t index, uint32_t pTOC) const {
   const RecordInfo record = image.records[index];
-  if (record.length != ROMHDR::kSize) return false;
   // The signature record used last is the one right before the resume point.
-  const TocLocation tried{candidate, record.start - candidate, tocResumeIndex_ - 1, index};
-  events.CheckingRecord(tried);
+  TocCandidate tried;
+  tried.location = TocLocation{pTOC, record.start - pTOC, tocResumeIndex_ - 1, index};
   uint8_t* bytes = image.scratch.data();
-  if (!reader.ReadImage(bytes, record.start, ROMHDR::kSize, 0)) return false;
+  if (!image.reader.ReadImage(bytes, record.start, ROMHDR::kSize, 0)) return tried;
   const ROMHDR h = DecodeAt<ROMHDR>(bytes);
 
-  if (h.ulPhysFirst > candidate || h.ulPhysLast < candidate) return false;
+  tried.outcome = TocCandidate::kOutsideRange;
+  if (h.ulPhysFirst > pTOC || h.ulPhysLast < pTOC) return tried;
 
   // The image's own range, moved into table addresses.
-  const uint32_t lower = image.header.imageStart - tried.romOffset;
-  const uint32_t upper = image.header.imageStart + image.header.imageLength - tried.romOffset;
+  const uint32_t offset = tried.location.romOffset;
+  const uint32_t lower = image.header.imageStart - offset;
+  const uint32_t upper = image.header.imageStart + image.header.imageLength - offset;
   if (h.ulPhysFirst < lower || h.ulPhysLast > upper) {
-    events.TocNotice(LocatorEvents::Notice::kPhysRange, tried, h);
-    return false;
+    tried.outcome = TocCandidate::kPhysNotice;
+    tried.first = h.ulPhysFirst;
+    tried.last = h.ulPhysLast;
+    return tried;
   }
 
   // Each half of ulDllFirst, as the upper half of an address, must not pass ulDllLast.
   if ((h.ulDllFirst & 0xFFFF0000u) > h.ulDllLast ||
       ((h.ulDllFirst & 0xFFFFu) << 16) > h.ulDllLast) {
-    events.TocNotice(LocatorEvents::Notice::kDllRange, tried, h);
-    return false;
+    tried.outcome = TocCandidate::kDllNotice;
+    tried.first = h.ulDllFirst;
+    tried.last = h.ulDllLast;
+    return tried;
   }
-
-  found_ = tried;
-  events.TocFound(found_);
-  return true;
+  tried.outcome = TocCandidate::kFound;
+  return tried;
 }
 
-bool TocLocator::FindNextToc(Image& image, ImageReader& reader, LocatorEvents& events) {
+bool TocLocator::FindNextToc(Image& image, InspectionConsumer& consumer, const StopSignal& stop) {
   const size_t count = image.records.Count();
   uint32_t candidate = 0;  // 0: looking for a signature record
   size_t i = tocResumeIndex_;
   while (i < count) {
     if (candidate == 0) {
-      candidate = SignatureAt(image, reader, i);
+      candidate = SignatureAt(image, i);
       if (candidate == 0) {
         ++i;
         continue;
@@ -60,7 +62,14 @@ bool TocLocator::FindNextToc(Image& image, ImageReader& reader, LocatorEvents& e
       i = 0;
       continue;
     }
-    if (IsHeader(image, reader, events, i, candidate)) return true;
+    if (image.records[i].length == ROMHDR::kSize) {
+      const TocCandidate tried = Try(image, i, candidate);
+      consumer.Candidate(tried);
+      if (tried.outcome == TocCandidate::kFound) {
+        found_ = tried.location;
+        return true;
+      }
+    }
     if (i + 1 == count) {
       // The pass is over: look for the next signature record.
       candidate = 0;
@@ -68,7 +77,7 @@ bool TocLocator::FindNextToc(Image& image, ImageReader& reader, LocatorEvents& e
     } else {
       ++i;
     }
-    if (events.Stopped()) break;
+    if (stop.Stopped()) break;
   }
   found_ = TocLocation();
   return false;

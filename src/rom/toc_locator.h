@@ -9,41 +9,27 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/stop_signal.h"
 #include "image/image.h"
-#include "image/image_reader.h"
-#include "rom/model.h"
+#include "rom/consumer.h"
+#include "rom/items.h"
 
 namespace romscope {
-
-// What the search meets, for the renderer of the run.
-class LocatorEvents {
- public:
-  enum class Notice {
-    kPhysRange,  // the header's physical range is not inside the image
-    kDllRange,   // a half of ulDllFirst passes ulDllLast
-  };
-  virtual ~LocatorEvents() = default;
-  // An 84-byte record is about to be tried as the header `candidate` names.
-  virtual void CheckingRecord(const TocLocation& candidate) = 0;
-  // The record looked like the header but failed the test `notice`.
-  virtual void TocNotice(Notice notice, const TocLocation& candidate, const ROMHDR& header) = 0;
-  virtual void TocFound(const TocLocation& toc) = 0;
-  virtual bool Stopped() const = 0;
-};
 
 class TocLocator {
  public:
   // True when a header was found: Found() describes it. False when no
-  // signature record from the resume point on leads to a header.
-  bool FindNextToc(Image& image, ImageReader& reader, LocatorEvents& events);
+  // signature record from the resume point on leads to a header. Each record
+  // tried as a header goes to `consumer` as a candidate.
+  bool FindNextToc(Image& image, InspectionConsumer& consumer, const StopSignal& stop);
   const TocLocation& Found() const { return found_; }
 
  private:
   // The second word of the signature record at `index`, or 0 when it is no
   // signature record (a pTOC of 0 names no header either).
-  uint32_t SignatureAt(const Image& image, ImageReader& reader, size_t index) const;
-  bool IsHeader(Image& image, ImageReader& reader, LocatorEvents& events, size_t index,
-                uint32_t candidate);
+  uint32_t SignatureAt(Image& image, size_t index) const;
+  // Tries record `index` as the header `pTOC` names.
+  TocCandidate Try(Image& image, size_t index, uint32_t pTOC) const;
 
   size_t tocResumeIndex_ = 0;
   TocLocation found_;

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "rom/text_renderer.h"
+#include "report/text/text_printer.h"
 #include "support/run_harness.h"
 
 namespace romscope::testing {
@@ -18,22 +18,22 @@ BinBuilder Start() {
   return BinBuilder().Header(0x10000, 0x2000);
 }
 
-// Runs the scan alone on `image` and returns the table it filled.
-RecordTable Scan(const Bytes& image, std::string* output = nullptr, int printRec = 0) {
+// Runs the scan alone on `image` and returns the table it filled; `output`
+// gets the record lines.
+RecordTable Scan(const Bytes& image, std::string* output = nullptr, bool listRecords = false) {
   MemorySource source(image);
   ImageFile file(source);
   StringSink sink;
+  StringSink errors;
   RecordTable table;
   {
     Writer out(sink);
-    RunOptions options;
-    options.printRec = printRec;
-    TextRenderer renderer(out, options);
+    Diagnostics diag(out, errors);
+    TextPrinter printer(out, diag, listRecords);
     BinHeader header;
     EXPECT_EQ(ReadBinHeader(file, &header), BinHeaderStatus::kOk);
-    renderer.BinHeaderRead(header);
     std::vector<uint8_t> scratch(kScratchSize);
-    ScanRecords(file, false, renderer, scratch.data(), &table);
+    ScanRecords(file, false, printer, NeverStopped(), scratch.data(), &table);
   }
   if (output) *output = sink.text;
   return table;
@@ -133,14 +133,14 @@ TEST(RecordScanTest, LengthPastTheEndOfTheFileMovesForwardOnly) {
   for (uint32_t length : {5u, 0x7FFFFFFFu, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
     Bytes image = Start().RawRecord(0x10000, length, 7, BytesOf("abc")).Terminator(1).Build();
     std::string output;
-    RecordTable table = Scan(image, &output, 1);
+    RecordTable table = Scan(image, &output, true);
     ASSERT_EQ(table.Count(), 1u) << length;
     EXPECT_EQ(table[0].length, length);
     char line[100];
     std::snprintf(line, sizeof line,
                   "Record [  0] : Start = 0x00010000, Length = 0x%08X, Chksum = 0x00000007\n",
                   length);
-    EXPECT_EQ(output, kHeaderLine + line);  // nothing more: the next header read ends the scan
+    EXPECT_EQ(output, line);  // nothing more: the next header read ends the scan
   }
 }
 
@@ -149,15 +149,16 @@ TEST(RecordScanTest, WithoutDataOnlyHeadersAreRead) {
   Bytes image = Start().Record(0x10000, big).Record(0x500000, big).Terminator(1).Build();
   MemorySource source(image);
   ImageFile file(source);
-  StringSink sink;
-  Writer out(sink);
-  RunOptions options;
-  TextRenderer renderer(out, options);
   BinHeader header;
   ReadBinHeader(file, &header);
   RecordTable table;
   std::vector<uint8_t> scratch(kScratchSize);
-  ScanRecords(file, false, renderer, scratch.data(), &table);
+  class Count : public RecordConsumer {
+   public:
+    void RecordData(const RecordItem&, uint32_t, const uint8_t*, size_t) override {}
+    void Record(const RecordItem&) override {}
+  } ignore;
+  ScanRecords(file, false, ignore, NeverStopped(), scratch.data(), &table);
   EXPECT_EQ(table.Count(), 3u);
   EXPECT_LT(source.bytesRead, 3u * ImageFile::kBlockSize);
 }
@@ -166,7 +167,7 @@ TEST(RecordScanTest, IndexWidensPastThreeDigitsAndTheTableHasNoLimit) {
   BinBuilder builder = Start();
   for (uint32_t i = 0; i < 3000; ++i) builder.Record(0x10000 + i, Bytes{static_cast<uint8_t>(i)});
   std::string output;
-  RecordTable table = Scan(builder.Build(), &output, 1);
+  RecordTable table = Scan(builder.Build(), &output, true);
   EXPECT_EQ(table.Count(), 3000u);
   EXPECT_NE(output.find("\nRecord [999] : Start = 0x000103E7, Length = 0x00000001, Chksum = "
                         "0x000000E7\nRecord [1000] : Start = 0x000103E8,"),

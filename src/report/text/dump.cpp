@@ -1,4 +1,4 @@
-#include "image/data_dump.h"
+#include "report/text/dump.h"
 
 #include <algorithm>
 #include <cstring>
@@ -105,27 +105,6 @@ inline void FillFullLine(char* p, uint32_t address, const uint8_t* bytes) {
 #endif
 
 }  // namespace
-
-// The 32-bit wrapping sum of the bytes, eight at a time: byte pairs are added
-// into 16-bit lanes, which are emptied before they can overflow.
-uint32_t SumBytes(const uint8_t* data, size_t size) {
-  uint32_t sum = 0;
-  size_t i = 0;
-  constexpr uint64_t kLow = 0x00FF00FF00FF00FFull;
-  while (size - i >= 8) {
-    uint64_t lanes = 0;
-    size_t stop = i + std::min<size_t>((size - i) / 8, 128) * 8;
-    for (; i < stop; i += 8) {
-      uint64_t word;
-      std::memcpy(&word, data + i, 8);
-      lanes += (word & kLow) + ((word >> 8) & kLow);
-    }
-    sum += static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
-                                 ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
-  }
-  for (; i < size; ++i) sum += data[i];
-  return sum;
-}
 
 void PrintDumpLines(Writer& out, uint32_t address, const uint8_t* data, size_t size) {
   // A writer smaller than one line still takes one line at a time.

@@ -1,5 +1,4 @@
-// The hexadecimal dump of record data, and the sum its checksum is tested
-// against.
+// The hexadecimal dump of record data.
 #pragma once
 
 #include <cstddef>
@@ -8,9 +7,6 @@
 #include "base/writer.h"
 
 namespace romscope {
-
-// The 32-bit wrapping sum of the bytes.
-uint32_t SumBytes(const uint8_t* data, size_t size);
 
 // Prints the dump lines of `size` bytes whose first byte lies at `address`,
 // sixteen bytes to a line. A last line of fewer bytes is filled with blanks
