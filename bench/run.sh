@@ -17,6 +17,10 @@
 #                                    with 1000 profiling symbols each
 #   json     romscope -json IMAGE    on the symbol image and on the records image,
 #                                    next to the text reports of the same images
+#   collect  collect_image IMAGE     the whole inspection kept in memory, as the
+#                                    comparison, the map and the extraction
+#                                    keep it: peak RSS per record of the
+#                                    records image, and on the symbol image
 #   hostile  romscope -obj IMAGE     bench/worst_case.sh: record layouts that
 #                                    make address lookups work hard, each in
 #                                    its worst and its friendly order
@@ -70,7 +74,7 @@ fi
 echo "== build (Release, $build)"
 log=$(mktemp)
 if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DROMSCOPE_BUILD_BENCHMARKS=ON \
-  -DROMSCOPE_BUILD_TESTS=OFF && cmake --build "$build" -j2 --target romscope gen_image reader_bench; } \
+  -DROMSCOPE_BUILD_TESTS=OFF && cmake --build "$build" -j2 --target romscope gen_image reader_bench collect_image; } \
   >"$log" 2>&1; then
   cat "$log" >&2
   rm -f "$log"
@@ -218,6 +222,25 @@ row "json, $records records" "$(calc '%.3f s' "$med_s")" "< 1.5 s" \
 cmd "$romscope -json $tmp/records.bin > /dev/null"
 row "  peak RSS" "$med_kib KiB" "" ""
 row "  ratio json / -rec" "$(calc '%.2f' "$med_s / $rec_s")" "" ""
+
+echo "== collect" >&2
+# The collected inspection: the records stay in the record table (with the
+# address index built), the items of every table of contents in memory.
+measure "$build/collect_image" "$tmp/records.bin"
+row "collect, $records records" "$(calc '%.3f s' "$med_s")" "" ""
+cmd "$build/collect_image $tmp/records.bin"
+if [ "$med_kib" != n/a ]; then
+  per_record=$(calc '%.1f' "$med_kib * 1024 / ($records + 1)")
+  row "  peak RSS" "$med_kib KiB, $per_record bytes a record" "<= 48 bytes a record" \
+    "$(calc '%s' "($per_record <= 48) ? \"met\" : \"MISSED\"")"
+fi
+measure "$build/collect_image" "$tmp/symbols.bin"
+row "collect, symbol image, 1000 x 1000" "$(calc '%.3f s' "$med_s")" "" ""
+cmd "$build/collect_image $tmp/symbols.bin"
+if [ "$med_kib" != n/a ]; then
+  row "  peak RSS" "$med_kib KiB ($(calc '%.2f' "$med_kib / 1024") MiB)" "<= 64 MiB" \
+    "$(calc '%s' "($med_kib <= 65536) ? \"met\" : \"MISSED\"")"
+fi
 
 echo "== reader" >&2
 bench_out=$("$build/reader_bench" 2>/dev/null)
