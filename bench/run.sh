@@ -262,6 +262,14 @@ cmd "$build/reader_bench   (medians of 5 passes of 10,000,000 one-byte ReadImage
 echo "== hostile layouts" >&2
 hostile=$("$root/bench/worst_case.sh" "$build" "$tmp")
 
+# The tools on the whole inspection: each script builds what it needs in
+# $build, writes its images to $tmp and prints its own table.
+tools=""
+for tool in diff map export; do
+  echo "== $tool" >&2
+  tools+=$'\n'"$("$root/bench/$tool.sh" "$build" "$tmp")"
+done
+
 echo
 echo "romscope benchmarks, mode $mode: medians of $runs runs after a warm-up run"
 echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo);" \
@@ -273,3 +281,4 @@ echo
 echo "reader_bench medians:"
 echo "$bench_out" | grep -E '_median|source_' | grep _median || true
 echo "$hostile"
+echo "$tools"

@@ -1,20 +1,24 @@
 #include "cli/driver.h"
 
 #include "cli/options.h"
+#include "report/diff/diff.h"
+#include "report/export/export.h"
 #include "report/json/json_printer.h"
+#include "report/map/map.h"
 #include "report/text/text_printer.h"
 #include "rom/inspect.h"
 
 namespace romscope {
 namespace {
 
-int Finish(Writer& out, Diagnostics& diag, int status) {
+// `failure` is the status of a run whose standard output failed.
+int Finish(Writer& out, Diagnostics& diag, int status, int failure = kExitFailure) {
   out.Flush();
   if (!out.Failed()) return status;
   if (!out.Sink().ReaderGone()) {
     diag.Warn("error writing standard output: %s", out.Sink().ErrorText().c_str());
   }
-  return kExitFailure;
+  return failure;
 }
 
 // The text report reads what its options show.
@@ -44,7 +48,32 @@ int RunRomscope(std::string commandLine, HostServices& host, Writer& out, Diagno
     return Finish(out, diag, kExitOk);
   }
 
-  OpenedImage opened = OpenImage(host, options.inputPath);
+  const std::string& path = options.inputPath;
+  switch (options.mode) {
+    case RunMode::kReport:
+      break;
+    case RunMode::kDiff:
+      // Trouble, standard output included, is status 2 for a comparison.
+      return Finish(
+          out, diag,
+          CompareImages(host, options.earlierPath, path, options.printJson != 0, out, diag),
+          kExitUsage);
+    case RunMode::kMap:
+      return Finish(out, diag, DrawMap(host, path, out, diag));
+    case RunMode::kFlat:
+      return Finish(out, diag,
+                    ExportImage(host, path, ExportFormat::kFlat, options.fillByte, out, diag));
+    case RunMode::kSrec:
+      return Finish(out, diag, ExportImage(host, path, ExportFormat::kSrec, 0, out, diag));
+    case RunMode::kIhex:
+      return Finish(out, diag, ExportImage(host, path, ExportFormat::kIhex, 0, out, diag));
+    case RunMode::kExtract:
+      return Finish(
+          out, diag,
+          ExtractImage(host, path, options.extractDir, options.printJson != 0, out, diag));
+  }
+
+  OpenedImage opened = OpenImage(host, path);
   if (options.printJson) {
     // The JSON document is the whole inspection, whatever the other options.
     JsonPrinter json(out, diag);

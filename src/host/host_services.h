@@ -15,6 +15,8 @@ class HostServices {
   virtual bool EnvironmentHas(const char* name) = 0;
   virtual void DebugBreak() = 0;
   virtual std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) = 0;
+  // Whether standard output is a terminal, which binary output must not reach.
+  virtual bool OutputIsTerminal() = 0;
 };
 
 }  // namespace romscope

@@ -32,6 +32,9 @@ std::string SystemErrorText(unsigned long code);
 
 enum class StandardStream { kOutput, kError };
 
+// Whether the stream is a terminal (a console window on Windows).
+bool IsTerminal(StandardStream stream);
+
 // A stream the process writes to: a file descriptor on POSIX, a HANDLE on
 // Windows. A full pipe that its parent made non-blocking is waited on, not
 // taken for a failure.

@@ -61,6 +61,10 @@ std::string SystemErrorText(unsigned long code) {
   return std::strerror(static_cast<int>(code));
 }
 
+bool IsTerminal(StandardStream stream) {
+  return ::isatty(stream == StandardStream::kOutput ? STDOUT_FILENO : STDERR_FILENO) == 1;
+}
+
 StreamSink::StreamSink(StandardStream stream)
     : handle_(stream == StandardStream::kOutput ? STDOUT_FILENO : STDERR_FILENO) {}
 

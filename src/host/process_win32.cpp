@@ -68,6 +68,15 @@ std::string SystemErrorText(unsigned long code) {
   return message.empty() ? "system error " + std::to_string(code) : message;
 }
 
+bool IsTerminal(StandardStream stream) {
+  const HANDLE handle =
+      ::GetStdHandle(stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  // A console answers GetConsoleMode; a file, a pipe or the null device does not.
+  return handle != INVALID_HANDLE_VALUE && handle != nullptr &&
+         ::GetFileType(handle) == FILE_TYPE_CHAR && ::GetConsoleMode(handle, &mode) != 0;
+}
+
 StreamSink::StreamSink(StandardStream stream)
     : handle_(reinterpret_cast<std::intptr_t>(::GetStdHandle(
           stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE))) {}

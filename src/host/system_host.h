@@ -15,6 +15,7 @@ class SystemHost : public HostServices {
   std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) override {
     return OpenFileSource(path, reason);
   }
+  bool OutputIsTerminal() override { return IsTerminal(StandardStream::kOutput); }
 
   std::string CommandLine(int argc, const char* const* argv) const {
     return ProcessCommandLine(argc, argv);

@@ -98,6 +98,56 @@ TEST(OptionsTest, AProgramNameWithABlankGivesMoreTokens) {
   EXPECT_EQ(option.out, std::string("Unknown option... -rom\n") + kUsageText);
 }
 
+// The tools beyond the report: one a run, values after "=", -diff's two names.
+TEST(OptionsTest, ModesValuesAndTheirErrors) {
+  struct Row {
+    const char* line;
+    RunMode mode;
+    const char* earlier;
+    const char* path;
+  };
+  const Row good[] = {
+      {"romscope -diff old.bin new.bin", RunMode::kDiff, "old.bin", "new.bin"},
+      {"romscope a.bin -json old.bin -diff -diff new.bin", RunMode::kDiff, "old.bin", "new.bin"},
+      {"romscope -map -sym image.bin", RunMode::kMap, "", "image.bin"},
+      {"romscope -flat -fill=0xFf image.bin", RunMode::kFlat, "", "image.bin"},
+      {"romscope -srec image.bin", RunMode::kSrec, "", "image.bin"},
+      {"romscope -ihex image.bin -ihex", RunMode::kIhex, "", "image.bin"},
+      {"romscope -extract=out/dir image.bin", RunMode::kExtract, "", "image.bin"},
+  };
+  for (const Row& row : good) {
+    Parsed parsed = Parse(row.line);
+    EXPECT_EQ(parsed.result, 1) << row.line;
+    EXPECT_EQ(parsed.out, "") << row.line;
+    EXPECT_EQ(parsed.options.mode, row.mode) << row.line;
+    EXPECT_EQ(parsed.options.earlierPath, row.earlier) << row.line;
+    EXPECT_EQ(parsed.options.inputPath, row.path) << row.line;
+  }
+  EXPECT_EQ(Parse("romscope -flat -fill=0xFf image.bin").options.fillByte, 0xFF);
+  EXPECT_EQ(Parse("romscope -fill=0X7 -flat image.bin").options.fillByte, 0x07);
+  EXPECT_EQ(Parse("romscope -extract=out/dir image.bin").options.extractDir, "out/dir");
+
+  const std::pair<const char*, const char*> bad[] = {
+      {"romscope -diff new.bin", "Two filenames required: -diff OLD NEW\n"},
+      {"romscope -map -srec image.bin",
+       "Only one of -diff, -map, -flat, -srec, -ihex, -extract... -srec\n"},
+      {"romscope -extract=a -flat image.bin",
+       "Only one of -diff, -map, -flat, -srec, -ihex, -extract... -flat\n"},
+      {"romscope -flat -fill=0x100 image.bin", "Bad fill byte... -fill=0x100\n"},
+      {"romscope -flat -fill=7 image.bin", "Bad fill byte... -fill=7\n"},
+      {"romscope -flat -fill=0x image.bin", "Bad fill byte... -fill=0x\n"},
+      {"romscope -flat -fill image.bin", "Bad fill byte... -fill\n"},
+      {"romscope -extract= image.bin", "Folder required... -extract=\n"},
+      {"romscope -extract image.bin", "Folder required... -extract\n"},
+      {"romscope -Diff a.bin b.bin", "Unknown option... -Diff\n"},
+  };
+  for (const auto& [line, message] : bad) {
+    Parsed parsed = Parse(line);
+    EXPECT_EQ(parsed.result, 0) << line;
+    EXPECT_EQ(parsed.out, std::string(message) + kUsageText) << line;
+  }
+}
+
 TEST(OptionsTest, QuotesDoNotKeepABlankInsideAName) {
   Parsed parsed = Parse("romscope \"my image.bin\"");
   EXPECT_EQ(parsed.options.inputPath, "image.bin\"");

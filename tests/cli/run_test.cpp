@@ -147,7 +147,16 @@ TEST(RunTest, HelpAndVersionWhereverTheyStand) {
                            "  -c[heckfiles] Warns of each file whose data is not inside one "
                            "record\r\n"
                            "  -json       Prints everything as one JSON document (see "
-                           "romscope(1))\r\n";
+                           "romscope(1))\r\n"
+                           "  -diff OLD NEW  Prints what changed from image OLD to image NEW\r\n"
+                           "  -map        Prints an SVG picture of the image's address space\r\n"
+                           "  -flat       Writes the memory image, from its start, to standard "
+                           "output\r\n"
+                           "  -fill=0xHH  The byte -flat writes where no record lies (0x00)\r\n"
+                           "  -srec       Writes the memory image as Motorola S-records\r\n"
+                           "  -ihex       Writes the memory image as Intel HEX\r\n"
+                           "  -extract=DIR  Writes every file and module section into folder "
+                           "DIR\r\n";
   for (const char* commandLine : {"romscope --help", "romscope -t image.bin --help -q"}) {
     RunResult result = RunOnImage(commandLine, EmptyImage());
     EXPECT_EQ(result.out, help) << commandLine;

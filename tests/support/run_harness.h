@@ -17,11 +17,13 @@ class FakeHost : public HostServices {
   bool EnvironmentHas(const char* name) override;
   void DebugBreak() override { ++breaks; }
   std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) override;
+  bool OutputIsTerminal() override { return outputIsTerminal; }
 
   std::map<std::string, Bytes> files;
   std::map<std::string, uint64_t> failFrom;  // per file: reads from here on fail
   std::set<std::string> environment;         // variable names, as set
   int breaks = 0;
+  bool outputIsTerminal = false;
   // What the output held when the debug break was raised (it must be empty).
   std::string* outputAtBreak = nullptr;
 };
