@@ -14,10 +14,7 @@ void TocReport::ReadFiles(const SavedHeader& saved) {
     file.index = i;
     file.entry = DecodeAt<FileEntry>(scratch_ + static_cast<size_t>(FileEntry::kSize) * i);
     file.problems.clear();
-    ReadName(file.entry.ulNameOffset, &file.name);
-    if (!file.name.readable) {
-      file.problems.push_back({ProblemKind::kNameUnreadable, 0, file.entry.ulNameOffset});
-    }
+    ReadName(file.entry.ulNameOffset, &file.name, &file.problems);
     file.inRecordSpace.reset();
     if (plan_.checkFiles) {
       file.inRecordSpace =

@@ -15,10 +15,7 @@ void TocReport::ReadModules(const SavedHeader& saved) {
     module.index = i;
     module.entry = DecodeAt<TOCentry>(scratch_ + static_cast<size_t>(TOCentry::kSize) * i);
     module.problems.clear();
-    ReadName(module.entry.ulNameOffset, &module.name);
-    if (!module.name.readable) {
-      module.problems.push_back({ProblemKind::kNameUnreadable, 0, module.entry.ulNameOffset});
-    }
+    ReadName(module.entry.ulNameOffset, &module.name, &module.problems);
     module.details = plan_.details;
     module.e32.reset();
     module.sections.clear();

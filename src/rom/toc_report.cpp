@@ -66,9 +66,10 @@ TableItem TocReport::ReadTable(TableItem::Kind kind, uint32_t address, uint32_t 
   return table;
 }
 
-void TocReport::ReadName(uint32_t address, ItemName* name) {
+void TocReport::ReadName(uint32_t address, ItemName* name, Problems* problems) {
   name->readable = image_.reader.ReadString(name_, sizeof name_, address, romOffset_);
   name->text.assign(name->readable ? name_ : "");
+  if (!name->readable) problems->push_back({ProblemKind::kNameUnreadable, 0, address});
 }
 
 }  // namespace romscope

@@ -66,7 +66,8 @@ class TocReport {
   bool Read(uint8_t* dst, uint32_t address, uint64_t size, Problems& problems);
   // Reads a whole table of `count` entries into the scratch buffer.
   TableItem ReadTable(TableItem::Kind kind, uint32_t address, uint32_t count, uint32_t entrySize);
-  void ReadName(uint32_t address, ItemName* name);
+  // A module's or file's name; a problem of its own when it cannot be read.
+  void ReadName(uint32_t address, ItemName* name, Problems* problems);
 
   InspectPlan plan_;
   Image& image_;
