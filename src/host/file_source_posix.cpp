@@ -36,6 +36,12 @@ class FileSource : public ByteSource {
     return static_cast<int64_t>(done);
   }
 
+  int64_t Size() override {
+    struct stat info;
+    if (::fstat(fd_, &info) != 0) return -1;
+    return static_cast<int64_t>(info.st_size);
+  }
+
  private:
   int fd_;
 };

@@ -41,6 +41,12 @@ class FileSource : public ByteSource {
     return static_cast<int64_t>(done);
   }
 
+  int64_t Size() override {
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(handle_, &size)) return -1;
+    return static_cast<int64_t>(size.QuadPart);
+  }
+
  private:
   HANDLE handle_;
 };

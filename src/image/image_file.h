@@ -31,6 +31,9 @@ class ImageFile {
   }
   uint64_t Tell() const { return position_; }
 
+  // The file's size in bytes, or -1 when it cannot be told.
+  int64_t Size() { return source_.Size(); }
+
   // Reads at `offset` without touching the position.
   int64_t ReadAt(uint64_t offset, uint8_t* dst, size_t size);
 
