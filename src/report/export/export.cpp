@@ -1,17 +1,162 @@
+// The three conversions of the memory image: -flat, -srec and -ihex.
 #include "report/export/export.h"
 
-namespace romscope {
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
 
-int ExportImage(HostServices&, const std::string&, ExportFormat, uint8_t, Writer&,
-                Diagnostics& diag) {
-  diag.Warn("the conversions are not built yet");
-  return 2;
+#include "report/export/hex_records.h"
+#include "report/export/loaded_image.h"
+
+namespace romscope {
+namespace {
+
+// The piece of the address space each read of the hex conversions takes: a
+// multiple of 64 KiB, so that no 16-byte block straddles two pieces.
+constexpr uint64_t kPiece = uint64_t{1} << 20;
+
+// "the image 0x...-0x..." for the range [first, end), which may be empty.
+std::string ImageRange(uint64_t first, uint64_t end) {
+  char text[64];
+  if (end == first) {
+    std::snprintf(text, sizeof text, "the empty image at 0x%08X", static_cast<uint32_t>(first));
+  } else {
+    std::snprintf(text, sizeof text, "the image 0x%08X-0x%08X", static_cast<uint32_t>(first),
+                  static_cast<uint32_t>(end - 1));
+  }
+  return text;
 }
 
-int ExtractImage(HostServices&, const std::string&, const std::string&, bool, Writer&,
-                 Diagnostics& diag) {
-  diag.Warn("-extract is not built yet");
-  return 2;
+// The records -flat leaves out, wholly or in part, for lying outside the
+// image's range [first, end).
+void WarnOutside(LoadedImage& loaded, uint64_t first, uint64_t end, Diagnostics& diag) {
+  const RecordTable& records = loaded.image().records;
+  const std::string range = ImageRange(first, end);
+  Tally outside;
+  for (uint32_t i = 0; i < loaded.RecordCount(); ++i) {
+    const RecordInfo info = records[i];
+    const uint64_t inMemory = loaded.LoadOf(i).inMemory;
+    const uint64_t last = info.start + inMemory;  // one past the record's last byte
+    if (inMemory == 0 || (info.start >= first && last <= end)) continue;
+    if (!outside.Take()) continue;
+    const bool wholly = last <= first || info.start >= end;
+    diag.Warn("-flat: record %u (0x%08X-0x%08X) lies %soutside %s; %s", i, info.start,
+              static_cast<uint32_t>(last - 1), wholly ? "" : "partly ", range.c_str(),
+              wholly ? "left out" : "the bytes outside are left out");
+  }
+  if (outside.Rest() > 0) diag.Warn("%zu more records outside the image", outside.Rest());
+}
+
+// Reads the held bytes of [from, to) for their records' sums alone.
+bool SumOnly(MemoryCursor& cursor, uint64_t from, uint64_t to, std::vector<uint8_t>& buffer) {
+  uint64_t start = 0;
+  uint64_t end = 0;
+  while (from < to && cursor.NextHeld(from, &start, &end) && start < to) {
+    end = std::min(end, to);
+    for (uint64_t at = start; at < end;) {
+      const uint64_t piece = std::min<uint64_t>(buffer.size(), end - at);
+      if (!cursor.Copy(at, at + piece, buffer.data(), 0)) return false;
+      at += piece;
+    }
+    from = end;
+  }
+  return true;
+}
+
+// -flat: exactly imageLength bytes from imageStart, read straight into the
+// writer's buffer; the records' bytes outside that range are read for their
+// sums only.
+bool WriteFlat(LoadedImage& loaded, uint8_t fill, Writer& out, Diagnostics& diag) {
+  const BinHeader& header = loaded.image().header;
+  const uint64_t first = header.imageStart;
+  const uint64_t end = first + header.imageLength;
+  const uint64_t heldEnd = std::min(end, kAddressSpaceEnd);
+  if (end > kAddressSpaceEnd) {
+    diag.Warn(
+        "-flat: the image (0x%08X bytes from 0x%08X) runs past 0xFFFFFFFF; its bytes from "
+        "2^32 on are fill bytes",
+        header.imageLength, header.imageStart);
+  }
+  WarnOutside(loaded, first, heldEnd, diag);
+  MemoryCursor cursor(loaded.memory(), loaded.image().file, loaded.sums());
+  std::vector<uint8_t> buffer(kPiece);
+  if (!SumOnly(cursor, 0, first, buffer)) return false;
+  const size_t chunk = out.Capacity();
+  for (uint64_t at = first; at < end && !out.Stopped();) {
+    const size_t size = static_cast<size_t>(std::min<uint64_t>(chunk, end - at));
+    uint8_t* p = reinterpret_cast<uint8_t*>(out.Reserve(size));
+    if (!cursor.Copy(at, at + size, p, fill)) return false;
+    out.Commit(size);
+    at += size;
+  }
+  return out.Stopped() || SumOnly(cursor, heldEnd, kAddressSpaceEnd, buffer);
+}
+
+// -srec and -ihex: every held range in ascending order, a piece at a time.
+template <typename Lines>
+bool WriteHeld(LoadedImage& loaded, Lines& lines, Writer& out) {
+  MemoryCursor cursor(loaded.memory(), loaded.image().file, loaded.sums());
+  std::vector<uint8_t> buffer(kPiece);
+  uint64_t from = 0;
+  uint64_t start = 0;
+  uint64_t end = 0;
+  while (!out.Stopped() && cursor.NextHeld(from, &start, &end)) {
+    for (uint64_t at = start; at < end && !out.Stopped();) {
+      const uint64_t pieceEnd = std::min(end, (at / kPiece + 1) * kPiece);
+      if (!cursor.Copy(at, pieceEnd, buffer.data(), 0)) return false;
+      lines.Data(static_cast<uint32_t>(at), buffer.data(), static_cast<size_t>(pieceEnd - at));
+      at = pieceEnd;
+    }
+    from = end;
+  }
+  return true;
+}
+
+bool Convert(LoadedImage& loaded, ExportFormat format, uint8_t fill, Writer& out,
+             Diagnostics& diag) {
+  switch (format) {
+    case ExportFormat::kFlat:
+      return WriteFlat(loaded, fill, out, diag);
+    case ExportFormat::kSrec: {
+      SrecLines lines(out);
+      lines.Header();
+      if (!WriteHeld(loaded, lines, out)) return false;
+      lines.End(loaded.EntryAddress());
+      return true;
+    }
+    case ExportFormat::kIhex: {
+      IhexLines lines(out);
+      if (!WriteHeld(loaded, lines, out)) return false;
+      lines.End(loaded.HasEntry() ? std::optional<uint32_t>(loaded.EntryAddress()) : std::nullopt);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int ExportImage(HostServices& host, const std::string& path, ExportFormat format, uint8_t fill,
+                Writer& out, Diagnostics& diag) {
+  if (host.OutputIsTerminal()) {
+    diag.Warn("refusing to write %s to a terminal: redirect standard output to a file or a pipe",
+              format == ExportFormat::kFlat ? "binary data" : "a conversion");
+    return kExportFailed;
+  }
+  OpenedImage opened;
+  if (!OpenForExport(host, path, &opened, diag)) return kExportFailed;
+  LoadedImage loaded;
+  if (!loaded.Load(*opened.image, path, diag)) return kExportFailed;
+  if (!loaded.CheckLoad(diag)) return kExportFailed;
+  if (!Convert(loaded, format, fill, out, diag)) {
+    WarnUnreadable(diag, path);
+    return kExportFailed;
+  }
+  // Output that could not be written ends the run without the verdicts: the
+  // driver tells of the failure.
+  if (out.Stopped()) return kExportFailed;
+  return loaded.CheckSums(diag) ? kExportDone : kExportFailed;
 }
 
 }  // namespace romscope

@@ -13,6 +13,12 @@ namespace romscope {
 
 enum class ExportFormat : uint8_t { kFlat, kSrec, kIhex };
 
+// The exit statuses of these runs: 0 when everything was written, 1 when
+// the image could not be used or read, the output refused, or (extraction)
+// an entry skipped.
+inline constexpr int kExportDone = 0;
+inline constexpr int kExportFailed = 1;
+
 // Writes the memory image of the image at `path` to `out` in `format`; -flat
 // fills the gaps with `fill`. The result is the exit status.
 int ExportImage(HostServices& host, const std::string& path, ExportFormat format, uint8_t fill,
