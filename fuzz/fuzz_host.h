@@ -23,6 +23,10 @@ class FuzzHost : public HostServices {
     return std::make_unique<MemorySource>(bytes_);
   }
   bool OutputIsTerminal() override { return false; }
+  // The real folder service, with a quota of files and bytes (quota.h), so
+  // that a hostile image extracts quickly.
+  std::unique_ptr<OutputFolder> OpenOutputFolder(const std::string& path,
+                                                 std::string* reason) override;
 
  private:
   std::vector<uint8_t> bytes_;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host/byte_source.h"
+#include "host/output_folder.h"
 
 namespace romscope {
 
@@ -17,6 +18,9 @@ class HostServices {
   virtual std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) = 0;
   // Whether standard output is a terminal, which binary output must not reach.
   virtual bool OutputIsTerminal() = 0;
+  // The folder an extraction writes into (see output_folder.h).
+  virtual std::unique_ptr<OutputFolder> OpenOutputFolder(const std::string& path,
+                                                         std::string* reason) = 0;
 };
 
 }  // namespace romscope

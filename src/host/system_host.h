@@ -16,6 +16,10 @@ class SystemHost : public HostServices {
     return OpenFileSource(path, reason);
   }
   bool OutputIsTerminal() override { return IsTerminal(StandardStream::kOutput); }
+  std::unique_ptr<OutputFolder> OpenOutputFolder(const std::string& path,
+                                                 std::string* reason) override {
+    return romscope::OpenOutputFolder(path, reason);
+  }
 
   std::string CommandLine(int argc, const char* const* argv) const {
     return ProcessCommandLine(argc, argv);

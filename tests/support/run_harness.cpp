@@ -31,6 +31,77 @@ std::unique_ptr<ByteSource> FakeHost::OpenInput(const std::string& path, std::st
 
 namespace {
 
+class FakeFile : public OutputFile {
+ public:
+  explicit FakeFile(Bytes* bytes) : bytes_(bytes) {}
+  bool Write(const uint8_t* data, size_t size) override {
+    bytes_->insert(bytes_->end(), data, data + size);
+    return true;
+  }
+  bool Close() override { return true; }
+  std::string ErrorText() const override { return "write failed"; }
+
+ private:
+  Bytes* bytes_;
+};
+
+class FakeFolder : public OutputFolder {
+ public:
+  FakeFolder(FakeTree& tree, std::string path) : tree_(tree), path_(std::move(path)) {}
+
+  std::unique_ptr<OutputFolder> MakeFolder(const std::string& name, std::string* reason) override {
+    const std::string path = path_ + "/" + name;
+    if (!Make(name, path, std::nullopt, reason)) return nullptr;
+    return std::make_unique<FakeFolder>(tree_, path);
+  }
+
+  std::unique_ptr<OutputFile> MakeFile(const std::string& name, std::string* reason) override {
+    const std::string path = path_ + "/" + name;
+    if (!Make(name, path, Bytes(), reason)) return nullptr;
+    return std::make_unique<FakeFile>(&*tree_.entries[path]);
+  }
+
+ private:
+  bool Make(const std::string& name, const std::string& path, std::optional<Bytes> entry,
+            std::string* reason) {
+    EXPECT_TRUE(IsPlainName(name)) << name;
+    if (!IsPlainName(name)) {
+      *reason = kNotPlainName;
+    } else if (tree_.entries.count(path) != 0) {
+      *reason = kNameExists;
+    } else if (tree_.refused.count(path) != 0) {
+      *reason = "No space left on device";
+    } else {
+      tree_.entries[path] = std::move(entry);
+      return true;
+    }
+    return false;
+  }
+
+  FakeTree& tree_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputFolder> FakeHost::OpenOutputFolder(const std::string& path,
+                                                         std::string* reason) {
+  auto found = tree.entries.find(path);
+  if (found != tree.entries.end() && found->second) {
+    *reason = kNotAFolder;
+    return nullptr;
+  }
+  auto inside = tree.entries.lower_bound(path + "/");
+  if (inside != tree.entries.end() && inside->first.compare(0, path.size() + 1, path + "/") == 0) {
+    *reason = kFolderNotEmpty;
+    return nullptr;
+  }
+  tree.entries[path] = std::nullopt;
+  return std::make_unique<FakeFolder>(tree, path);
+}
+
+namespace {
+
 // Standard output with a ceiling, so that a fault that makes a run loop ends
 // as a failed test instead of a hang.
 class CappedSink : public StringSink {

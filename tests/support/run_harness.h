@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -12,18 +13,30 @@
 
 namespace romscope::testing {
 
+// Folders and files in memory, for the extraction: each path ('/' between
+// names, from the folder the run was given) to its bytes, or to nothing for
+// a folder.
+struct FakeTree {
+  std::map<std::string, std::optional<Bytes>> entries;
+  // Paths whose creation fails, as on a full disk.
+  std::set<std::string> refused;
+};
+
 class FakeHost : public HostServices {
  public:
   bool EnvironmentHas(const char* name) override;
   void DebugBreak() override { ++breaks; }
   std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) override;
   bool OutputIsTerminal() override { return outputIsTerminal; }
+  std::unique_ptr<OutputFolder> OpenOutputFolder(const std::string& path,
+                                                 std::string* reason) override;
 
   std::map<std::string, Bytes> files;
   std::map<std::string, uint64_t> failFrom;  // per file: reads from here on fail
   std::set<std::string> environment;         // variable names, as set
   int breaks = 0;
   bool outputIsTerminal = false;
+  FakeTree tree;
   // What the output held when the debug break was raised (it must be empty).
   std::string* outputAtBreak = nullptr;
 };

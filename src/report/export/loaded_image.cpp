@@ -168,18 +168,15 @@ bool LoadedImage::CheckSums(Diagnostics& diag) {
     const RecordInfo info = records[i];
     // A cut record has no verdict: its message says so already.
     if (MemoryImage::LoadOf(info, fileSize_).inFile < info.length) continue;
-    if (sums_[i] != info.checksum) messages.Note(diag, i, info.checksum, sums_[i]);
+    if (sums_[i] != info.checksum) messages.Note(diag, i, info.checksum);
   }
   messages.Finish(diag);
   return true;
 }
 
-void ChecksumMessages::Note(Diagnostics& diag, uint32_t record, uint32_t checksum, uint32_t sum) {
+void ChecksumMessages::Note(Diagnostics& diag, uint32_t record, uint32_t checksum) {
   if (tally_.Take()) {
-    diag.Warn(
-        "record %u: checksum 0x%08X does not hold (its bytes sum to 0x%08X); its bytes are "
-        "used as they are",
-        record, checksum, sum);
+    diag.Warn("record %u: checksum 0x%08X does not hold", record, checksum);
   }
 }
 

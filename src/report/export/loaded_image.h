@@ -112,7 +112,7 @@ bool OpenForExport(HostServices& host, const std::string& path, OpenedImage* ope
 // a count: Note for each, Finish at the end.
 class ChecksumMessages {
  public:
-  void Note(Diagnostics& diag, uint32_t record, uint32_t checksum, uint32_t sum);
+  void Note(Diagnostics& diag, uint32_t record, uint32_t checksum);
   void Finish(Diagnostics& diag) const;
 
  private:
