@@ -140,7 +140,11 @@ std::unique_ptr<OutputFolder> OpenOutputFolder(const std::string& path, std::str
   }
   const int fd = ::open(path.c_str(), kFolderFlags);
   if (fd < 0) {
-    *reason = ErrnoText(errno);
+    // A link to a folder fails as "not a folder": say which it is.
+    const int error = errno;
+    struct stat info;
+    const bool link = ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+    *reason = link ? kFolderIsLink : ErrnoText(error);
     return nullptr;
   }
   if (!IsEmptyFolder(fd, reason)) {
