@@ -172,6 +172,32 @@ testing::Bytes SymbolsImage(uint32_t modules, uint32_t symbols) {
   return TocImage(toc);
 }
 
+testing::Bytes FilesImage(uint32_t files) {
+  testing::TocBuilder toc(kImageBase);
+  std::vector<testing::Bytes> data(files);
+  uint64_t state = 0xF11E5EEDu;
+  uint32_t address = 0xA0000000u;
+  toc.files.resize(files);
+  for (uint32_t i = 0; i < files; ++i) {
+    testing::FileSpec& f = toc.files[i];
+    f.name = "file" + std::to_string(i) + ".dat";
+    f.fileTime = testing::FileTimeOf(2001, 3, 7, 9, 5, 0);
+    f.size = 1024 + static_cast<uint32_t>(SplitMix64(state) % (31 * 1024));
+    f.loadOffset = address;
+    data[i].resize(f.size);
+    FillRandom(data[i], state);
+    address += (f.size + 15) & ~15u;
+  }
+  testing::TocMemory memory;
+  testing::TocBuilder::Placement placed = toc.Build(memory);
+  testing::BinBuilder bin;
+  bin.Header(placed.header.physFirst, placed.header.physLast - placed.header.physFirst);
+  testing::AddTocRecords(bin, memory, toc.pTOC(), 0, 0x7FFFFFF0u, 1u << 30, true);
+  for (uint32_t i = 0; i < files; ++i) bin.Record(toc.files[i].loadOffset, data[i]);
+  bin.Terminator(kImageBase);
+  return bin.Build();
+}
+
 namespace {
 
 using Piece = std::pair<uint32_t, testing::Bytes>;

@@ -51,6 +51,10 @@ testing::Bytes ModulesImage(uint32_t modules, uint32_t sections);
 // `symbols` symbols each, with names of about 20 characters.
 testing::Bytes SymbolsImage(uint32_t modules, uint32_t symbols);
 
+// A table of contents of `files` files of 1 to 32 KiB of pseudo-random
+// data each, every file's data in a record of its own, for -extract.
+testing::Bytes FilesImage(uint32_t files);
+
 // The layouts of records that make address lookups work hardest, each in a
 // worst order (the records that hold the reads come last in the file) and a
 // friendly one (they come first). All but "names" have one module whose

@@ -12,6 +12,8 @@
 //                              section headers each
 //   gen_image symbols N S PATH a table of contents of N modules with S
 //                              profiling symbols each
+//   gen_image files N PATH     a table of contents of N files of 1 to 32 KiB
+//                              each, for -extract
 //   gen_image hostile LAYOUT worst|friendly N PATH
 //                              a table of contents of N entries in a layout
 //                              of records that makes lookups work hard (see
@@ -36,7 +38,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: gen_image records|overlapping|spread N PATH | data MIB PATH\n"
                "       gen_image modules N SECTIONS PATH | symbols N SYMBOLS PATH\n"
-               "       gen_image hostile LAYOUT worst|friendly N PATH\n"
+               "       gen_image hostile LAYOUT worst|friendly N PATH | files N PATH\n"
                "  records      N records of 16 data bytes each, and one of 8 bytes\n"
                "  overlapping  N records of 64 data bytes, one every 16 bytes, and one of 8\n"
                "  spread       N records of 4 KiB each at consecutive addresses\n"
@@ -102,7 +104,21 @@ int HostileMode(const std::string& layout, const std::string& order, const char*
   return 0;
 }
 
+// gen_image files N PATH.
+int FilesMode(const char* countText, const char* path) {
+  uint64_t count = 0;
+  if (!ParseCount(countText, 65535, &count)) return Usage();
+  const romscope::testing::Bytes image = romscope::bench::FilesImage(static_cast<uint32_t>(count));
+  if (!WriteBytes(path, image)) {
+    std::fprintf(stderr, "gen_image: %s: %s\n", path, std::strerror(errno));
+    return 1;
+  }
+  std::printf("%s: %" PRIu64 " files, %zu file bytes\n", path, count, image.size());
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "files") return FilesMode(argv[2], argv[3]);
   if (argc == 6 && std::string(argv[1]) == "hostile") {
     return HostileMode(argv[2], argv[3], argv[4], argv[5]);
   }
