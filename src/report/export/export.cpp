@@ -8,6 +8,7 @@
 
 #include "report/export/hex_records.h"
 #include "report/export/loaded_image.h"
+#include "report/export/pipeline.h"
 
 namespace romscope {
 namespace {
@@ -93,7 +94,8 @@ bool WriteFlat(LoadedImage& loaded, uint8_t fill, Writer& out, Diagnostics& diag
   return out.Stopped() || SumOnly(cursor, heldEnd, kAddressSpaceEnd, buffer);
 }
 
-// -srec and -ihex: every held range in ascending order, a piece at a time.
+// -srec and -ihex: every held range in ascending order, a piece at a time
+// (in the pipeline's thread: nothing here may tell of anything).
 template <typename Lines>
 bool WriteHeld(LoadedImage& loaded, Lines& lines, Writer& out) {
   MemoryCursor cursor(loaded.memory(), loaded.image().file, loaded.sums());
@@ -118,19 +120,22 @@ bool Convert(LoadedImage& loaded, ExportFormat format, uint8_t fill, Writer& out
   switch (format) {
     case ExportFormat::kFlat:
       return WriteFlat(loaded, fill, out, diag);
-    case ExportFormat::kSrec: {
-      SrecLines lines(out);
-      lines.Header();
-      if (!WriteHeld(loaded, lines, out)) return false;
-      lines.End(loaded.EntryAddress());
-      return true;
-    }
-    case ExportFormat::kIhex: {
-      IhexLines lines(out);
-      if (!WriteHeld(loaded, lines, out)) return false;
-      lines.End(loaded.HasEntry() ? std::optional<uint32_t>(loaded.EntryAddress()) : std::nullopt);
-      return true;
-    }
+    case ExportFormat::kSrec:
+      return Pipelined(out, [&](Writer& lineOut) {
+        SrecLines lines(lineOut);
+        lines.Header();
+        if (!WriteHeld(loaded, lines, lineOut)) return false;
+        lines.End(loaded.EntryAddress());
+        return true;
+      });
+    case ExportFormat::kIhex:
+      return Pipelined(out, [&](Writer& lineOut) {
+        IhexLines lines(lineOut);
+        if (!WriteHeld(loaded, lines, lineOut)) return false;
+        lines.End(loaded.HasEntry() ? std::optional<uint32_t>(loaded.EntryAddress())
+                                    : std::nullopt);
+        return true;
+      });
   }
   return false;
 }
