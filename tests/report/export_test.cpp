@@ -4,6 +4,7 @@
 // random images, against a loader that writes byte by byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -157,6 +158,29 @@ TEST(ExportTest, RefusesATerminalAndAnImageThatCannotBeUsed) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.out, "");
   EXPECT_EQ(missing.err, "romscope: cannot open 'missing.bin': No such file or directory\n");
+}
+
+TEST(ExportTest, ALargeImageComesWholeThroughTheSecondThread) {
+  // 3 MiB from 0x10000000, byte k being k mod 256: enough output for the
+  // formatting to run beside the writing.
+  Bytes data(3 << 20);
+  for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<uint8_t>(k);
+  BinBuilder bin;
+  bin.Header(0x10000000, 0x300000).Record(0x10000000, data);
+  const std::string out = CleanRunOutput("romscope -ihex image.bin", bin.Build());
+  EXPECT_EQ(static_cast<size_t>(std::count(out.begin(), out.end(), '\n')), 196608u + 48 + 1);
+  EXPECT_EQ(out.substr(0, 60),
+            ":020000041000EA\n"
+            ":10000000000102030405060708090A0B0C0D0E0F78\n");
+  EXPECT_EQ(out.substr(out.size() - 56),
+            ":10FFF000F0F1F2F3F4F5F6F7F8F9FAFBFCFDFEFF89\n"
+            ":00000001FF\n");
+  size_t segments = 0;
+  for (size_t at = out.find(":02000004"); at != std::string::npos;
+       at = out.find(":02000004", at + 1)) {
+    ++segments;
+  }
+  EXPECT_EQ(segments, 48u);
 }
 
 // A reader of both formats that checks what the writers promise: each

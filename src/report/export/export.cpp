@@ -115,13 +115,21 @@ bool WriteHeld(LoadedImage& loaded, Lines& lines, Writer& out) {
   return true;
 }
 
+// About how many bytes the hex formats write: three characters a byte held.
+uint64_t HexOutputSize(const MemoryImage& memory) {
+  uint64_t held = 0;
+  for (const MemoryRun& run : memory.Runs()) held += run.end - run.start;
+  return held * 3;
+}
+
 bool Convert(LoadedImage& loaded, ExportFormat format, uint8_t fill, Writer& out,
              Diagnostics& diag) {
+  const uint64_t expected = format == ExportFormat::kFlat ? 0 : HexOutputSize(loaded.memory());
   switch (format) {
     case ExportFormat::kFlat:
       return WriteFlat(loaded, fill, out, diag);
     case ExportFormat::kSrec:
-      return Pipelined(out, [&](Writer& lineOut) {
+      return Pipelined(out, expected, [&](Writer& lineOut) {
         SrecLines lines(lineOut);
         lines.Header();
         if (!WriteHeld(loaded, lines, lineOut)) return false;
@@ -129,7 +137,7 @@ bool Convert(LoadedImage& loaded, ExportFormat format, uint8_t fill, Writer& out
         return true;
       });
     case ExportFormat::kIhex:
-      return Pipelined(out, [&](Writer& lineOut) {
+      return Pipelined(out, expected, [&](Writer& lineOut) {
         IhexLines lines(lineOut);
         if (!WriteHeld(loaded, lines, lineOut)) return false;
         lines.End(loaded.HasEntry() ? std::optional<uint32_t>(loaded.EntryAddress())

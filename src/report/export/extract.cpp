@@ -27,10 +27,18 @@ class LazyFolder {
       : parent_(parent), root_(root), name_(std::move(name)) {}
 
   OutputFolder* Get(std::string* reason) {
-    if (!tried_) {
-      tried_ = true;
-      OutputFolder* parent = parent_ != nullptr ? parent_->Get(&error_) : root_;
-      if (parent != nullptr) folder_ = parent->MakeFolder(name_, &error_);
+    // The folders not tried yet, from this one up; then made from the top.
+    std::vector<LazyFolder*> chain;
+    for (LazyFolder* f = this; f != nullptr && !f->tried_; f = f->parent_) chain.push_back(f);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      LazyFolder& f = **it;
+      f.tried_ = true;
+      OutputFolder* parent = f.parent_ != nullptr ? f.parent_->folder_.get() : f.root_;
+      if (parent != nullptr) {
+        f.folder_ = parent->MakeFolder(f.name_, &f.error_);
+      } else if (f.parent_ != nullptr) {
+        f.error_ = f.parent_->error_;
+      }
     }
     if (!folder_) *reason = error_;
     return folder_.get();

@@ -96,7 +96,7 @@ char* PutIhex(char* p, uint8_t type, uint16_t address, const uint8_t* data, size
 
 // The full S3 line of the block at `address`.
 inline void FullSrecLine(char* p, uint32_t address, const uint8_t* data) {
-  std::memcpy(p, "S315", 4);
+  PutLiteral(p, "S315");
   PutHex8(p + 4, address);
   const uint32_t sum = 0x15 + ByteSum32(address) + PutHex16(p + 12, data);
   PutHexByte(p + 44, static_cast<uint8_t>(~sum));
@@ -105,7 +105,7 @@ inline void FullSrecLine(char* p, uint32_t address, const uint8_t* data) {
 
 // The full type 00 line of the block at `address`.
 inline void FullIhexLine(char* p, uint32_t address, const uint8_t* data) {
-  std::memcpy(p, ":10", 3);
+  PutLiteral(p, ":10");
   PutHexByte(p + 3, static_cast<uint8_t>(address >> 8));
   PutHexByte(p + 5, static_cast<uint8_t>(address));
   p[7] = '0';

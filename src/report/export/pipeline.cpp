@@ -82,7 +82,8 @@ class BlockQueue : public OutputSink {
 
 }  // namespace
 
-bool Pipelined(Writer& out, const std::function<bool(Writer&)>& produce) {
+bool Pipelined(Writer& out, uint64_t expected, const std::function<bool(Writer&)>& produce) {
+  if (expected < kBlocks * kBlockSize) return produce(out);
   BlockQueue queue;
   bool result = false;
   std::thread producer;

@@ -177,7 +177,7 @@ SafeName MakeSafeName(std::string_view imageName, std::string_view suffix) {
 }
 
 std::string FolderNames::Claim(const SafeName& safe, uint16_t* changes) {
-  const std::string own = Numbered(safe.base, 0, safe.suffix);
+  std::string own = Numbered(safe.base, 0, safe.suffix);
   std::string folded = Folded(own);
   if (taken_.insert(folded).second) return own;
   // Numbers go on from the last one given for this name, so that many
