@@ -182,7 +182,7 @@ testing::Bytes FilesImage(uint32_t files) {
     testing::FileSpec& f = toc.files[i];
     f.name = "file" + std::to_string(i) + ".dat";
     f.fileTime = testing::FileTimeOf(2001, 3, 7, 9, 5, 0);
-    f.size = 1024 + static_cast<uint32_t>(SplitMix64(state) % (31 * 1024));
+    f.size = 1024 + static_cast<uint32_t>(SplitMix64(state) % (uint64_t{31} * 1024));
     f.loadOffset = address;
     data[i].resize(f.size);
     FillRandom(data[i], state);

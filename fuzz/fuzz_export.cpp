@@ -100,8 +100,8 @@ void CheckLines(const std::string& text, bool srec) {
       if (high < 0 || low < 0) Finding("conversion: not a hex digit", text.substr(at, end - at));
       sum += static_cast<unsigned>(high * 16 + low);
     }
-    const size_t count =
-        static_cast<size_t>(HexDigit(text[first]) * 16 + HexDigit(text[first + 1]));
+    const size_t count = static_cast<size_t>(HexDigit(text[first])) * 16 +
+                         static_cast<size_t>(HexDigit(text[first + 1]));
     const size_t digits = end - first;
     const bool countHolds = srec ? digits == 2 + 2 * count : digits == 10 + 2 * count;
     if (!countHolds || (sum & 0xFF) != (srec ? 0xFFu : 0u)) {
