@@ -77,6 +77,10 @@ def images():
         record(base + generator.randrange(0x20000), pattern(100 + i, generator.randrange(1, 600)))
         for i in range(300))
     yield "random.bin", image(base, 0x20400, body, base)
+    # Large enough for the conversions to format in a second thread.
+    big = random.Random(21)
+    large = record(base + 0x10, big.randbytes(3 << 20)) + record(base + 0x400000, big.randbytes(0x1234))
+    yield "large.bin", image(base, 0x500000, large, base)
 
 
 def main():
