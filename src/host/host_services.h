@@ -18,9 +18,13 @@ class HostServices {
   virtual std::unique_ptr<ByteSource> OpenInput(const std::string& path, std::string* reason) = 0;
   // Whether standard output is a terminal, which binary output must not reach.
   virtual bool OutputIsTerminal() = 0;
-  // The folder an extraction writes into (see output_folder.h).
-  virtual std::unique_ptr<OutputFolder> OpenOutputFolder(const std::string& path,
-                                                         std::string* reason) = 0;
+  // The folder an extraction writes into (see output_folder.h). A host that
+  // writes no folders (a test or a fuzz run of other tools) refuses every one.
+  virtual std::unique_ptr<OutputFolder> OpenOutputFolder(const std::string& /*path*/,
+                                                         std::string* reason) {
+    *reason = "this host writes no folders";
+    return nullptr;
+  }
 };
 
 }  // namespace romscope
