@@ -72,8 +72,10 @@ Axis::Axis(const std::vector<std::vector<Shape>>& lanes, int64_t left, int64_t w
 
   uint64_t total = 0;
   for (size_t i = 0; i < stretches; ++i) total += broken[i] ? 0 : StretchWeight(length(i));
-  const int64_t scaled = std::max<int64_t>(width - kBreakWidth * static_cast<int64_t>(gaps.size()),
-                                           static_cast<int64_t>(stretches));
+  // Stretches may be narrower than a pixel; the shapes over them are drawn
+  // a pixel wide at least.
+  const int64_t scaled =
+      std::max<int64_t>(width - kBreakWidth * static_cast<int64_t>(gaps.size()), 1);
   xs_.reserve(bounds_.size());
   xs_.push_back(left);
   uint64_t sum = 0;
@@ -84,7 +86,7 @@ Axis::Axis(const std::vector<std::vector<Shape>>& lanes, int64_t left, int64_t w
     } else {
       sum += StretchWeight(length(i));
     }
-    // sum <= 2^33 * 1100^2 and scaled < 2^20: the product fits.
+    // sum stays below 2^19 a stretch and scaled below 2^20: the product fits.
     const auto x =
         left + breakWidths +
         static_cast<int64_t>(total == 0 ? 0 : sum * static_cast<uint64_t>(scaled) / total);
@@ -102,6 +104,24 @@ int64_t Axis::X(uint64_t address) const {
   const uint64_t span = bounds_[i + 1] - bounds_[i];
   const auto pixels = static_cast<uint64_t>(xs_[i + 1] - xs_[i]);
   return xs_[i] + static_cast<int64_t>((address - bounds_[i]) * pixels / span);
+}
+
+}  // namespace romscope
+
+namespace romscope {
+
+std::vector<Shape> MergeNarrow(const std::vector<Shape>& shapes, const Axis& axis, int64_t pixels) {
+  std::vector<Shape> merged;
+  int64_t runStart = 0;
+  for (const Shape& shape : shapes) {
+    if (!merged.empty() && axis.X(std::max(merged.back().end, shape.end)) - runStart <= pixels) {
+      Combine(merged.back(), shape);
+      continue;
+    }
+    merged.push_back(shape);
+    runStart = axis.X(shape.start);
+  }
+  return merged;
 }
 
 }  // namespace romscope

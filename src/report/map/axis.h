@@ -47,6 +47,11 @@ class Axis {
   int64_t left_ = 0;
 };
 
+// Merges each run of neighbouring shapes that together span no more than
+// `pixels` on `axis` into one, so that a crowded stretch shows a few shapes
+// one can point at rather than many narrower than a pixel.
+std::vector<Shape> MergeNarrow(const std::vector<Shape>& shapes, const Axis& axis, int64_t pixels);
+
 // The width weight of a stretch of `length` bytes: (16 log2(length) + 16)^2,
 // the logarithm taken to 1/16 from the length's leading bits.
 uint64_t StretchWeight(uint64_t length);

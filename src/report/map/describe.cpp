@@ -9,8 +9,18 @@
 namespace romscope {
 namespace {
 
+// Names in tooltips keep their first kShownName characters.
+constexpr size_t kShownName = 96;
+
 std::string Quoted(const std::string& bytes) {
-  return "\"" + VisibleLatin1(bytes) + "\"";
+  std::string shown = VisibleLatin1(bytes.substr(0, kShownName));
+  if (bytes.size() > kShownName) shown += "\xE2\x80\xA6";
+  return "\"" + shown + "\"";
+}
+
+// "1 entry", "2 entries".
+std::string Count(uint64_t count, const char* one, const char* many) {
+  return MapDecimal(count) + " " + (count == 1 ? one : many);
 }
 
 std::string ModuleName(const CollectedModule& module) {
@@ -109,7 +119,7 @@ std::string ShapeText::ModuleWhat(const CollectedToc& toc, RangeKind kind, uint3
 
 std::string ShapeText::OtherWhat(const CollectedToc& toc, RangeKind kind, uint32_t ref) const {
   const auto entries = [](const std::optional<TableItem>& table) {
-    return table ? MapDecimal(table->count) + " entries" : std::string();
+    return table ? Count(table->count, "entry", "entries") : std::string();
   };
   const std::string pTOC = MapAddress(toc.toc.location.pTOC);
   switch (kind) {
@@ -125,7 +135,7 @@ std::string ShapeText::OtherWhat(const CollectedToc& toc, RangeKind kind, uint32
     case RangeKind::kProfileTable:
       return "profiling table: " + entries(toc.TableOf(TableItem::kProfiles));
     case RangeKind::kCopyTable:
-      return "copy table: " + MapDecimal(toc.copySections->count) + " entries";
+      return "copy table: " + Count(toc.copySections->count, "entry", "entries");
     case RangeKind::kExtensionHead:
       return "extension head (PID words and Next)";
     case RangeKind::kExtensionRecord:
@@ -146,15 +156,16 @@ std::string ShapeText::OtherWhat(const CollectedToc& toc, RangeKind kind, uint32
       return kind == RangeKind::kCopySource
                  ? "copy section " + MapDecimal(ref) + ": source (Src), copied to Dest " +
                        MapAddress(entry.Dest)
-                 : "copy section " + MapDecimal(ref) + ": destination (Dest, DLen), from Src " +
-                       MapAddress(entry.Src) + " (" + MapBytes(entry.CLen) + ")";
+                 : "copy section " + MapDecimal(ref) +
+                       ": destination (Dest, DLen), copied from Src " + MapAddress(entry.Src) +
+                       " (CLen " + MapHex(entry.CLen) + ")";
     }
     case RangeKind::kHitTable:
       return "hit table of profile " + MapDecimal(ref) + ": " +
-             MapDecimal(toc.profiles[ref].item.entry.numsyms) + " symbols";
+             Count(toc.profiles[ref].item.entry.numsyms, "symbol", "symbols");
     case RangeKind::kSymbolNames:
       return "symbol names of profile " + MapDecimal(ref) + ": " +
-             MapDecimal(toc.profiles[ref].symbolCount) + " names";
+             Count(toc.profiles[ref].symbolCount, "name", "names");
     case RangeKind::kRamTaken:
       return "RAM from RAM start to RAM free (ulRamStart, ulRamFree)";
     case RangeKind::kRamFree:

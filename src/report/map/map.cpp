@@ -19,7 +19,7 @@ std::string FailureText(const ImageItem& image) {
   if (failure.kind == ProblemKind::kSignatureMismatch) {
     return image.path + ": not a BIN file (it does not start with its signature)";
   }
-  return image.path + ": cannot read a BIN signature from it";
+  return image.path + ": too short for a BIN file, or unreadable";
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ constexpr char kStyle[] =
     "round}.bl{font-size:10px;fill:#a33;text-anchor:middle}"
     ".s0{fill:#ffffff}.s1{fill:#f2f4f7}.ax{stroke:#444;stroke-width:1}"
     ".brk{fill:#ffffff;stroke:#a33;stroke-width:1;stroke-dasharray:2 2}"
-    ".k{stroke:#333;stroke-width:0.5;fill:#ffffff}";
+    ".w{stroke:#ffffff;stroke-width:0.5}.k{stroke:#333;stroke-width:0.5;fill:#ffffff}";
 // After the fills, so that the marks of trouble win over them.
 constexpr char kTroubleStyle[] =
     ".miss{fill:url(#miss)}.mk{fill:url(#miss);pointer-events:none}"
@@ -75,7 +75,9 @@ MapDocument::MapDocument(const Inspection& inspection, const MapRanges& ranges, 
       svg_(svg),
       text_(inspection, ranges),
       shapes_(MergeAll(ranges)),
-      axis_(shapes_, L::kPlotLeft, L::kPlotWidth) {}
+      axis_(shapes_, L::kPlotLeft, L::kPlotWidth) {
+  for (std::vector<Shape>& lane : shapes_) lane = MergeNarrow(lane, axis_, L::kNarrowest);
+}
 
 void MapDocument::Style(int64_t height) {
   svg_.Raw(
@@ -190,6 +192,8 @@ void MapDocument::Shape1(const Lane& lane, const Shape& shape, int64_t top) {
   if (shape.overlapping != 0) cssClass += " ovl";
   const int64_t x0 = axis_.X(shape.start);
   const int64_t width = std::max<int64_t>(1, axis_.X(shape.end) - x0);
+  // A thin white edge parts neighbours that are wide enough to keep it.
+  if (width >= 4) cssClass += " w";
   svg_.OpenRect(x0, top + 3, width, L::kShapeHeight, cssClass.c_str());
   svg_.Raw(">");
   svg_.Title(text_.Tooltip(lane, shape));

@@ -27,10 +27,12 @@ struct MapLayout {
   // The shapes of all lanes together, the missing-byte marks on them, and
   // the labels inside shapes, each at most about this many.
   static constexpr size_t kShapes = 7500;
-  static constexpr size_t kLaneShapes = 1000;
+  static constexpr size_t kLaneShapes = 500;
   static constexpr size_t kMissingMarks = 1000;
   static constexpr size_t kMarksPerShape = 4;
   static constexpr int64_t kLabelMinWidth = 30;
+  // Neighbouring shapes that together span no more pixels merge.
+  static constexpr int64_t kNarrowest = 3;
 };
 
 class MapDocument {

@@ -28,6 +28,10 @@ std::string MapAddress(uint64_t address) {
   return Hex(address, 8);
 }
 
+std::string MapHex(uint64_t value) {
+  return Hex(value, 1);
+}
+
 std::string MapRange(uint64_t start, uint64_t end) {
   return MapAddress(start) + ".." + MapAddress(end);
 }

@@ -45,6 +45,20 @@ void Take(Shape& shape, const RangeItem& item, const Coverage& held) {
 
 }  // namespace
 
+void Combine(Shape& shape, const Shape& more) {
+  shape.mixed = shape.mixed || more.mixed || more.kind != shape.kind;
+  shape.end = std::max(shape.end, more.end);
+  shape.bytes += more.bytes;
+  shape.drawn += more.drawn;
+  shape.held += more.held;
+  shape.count += more.count;
+  shape.flags |= more.flags;
+  shape.overlapping += more.overlapping;
+  shape.badChecksums += more.badChecksums;
+  shape.withProblems += more.withProblems;
+  shape.clipped += more.clipped;
+}
+
 std::vector<Shape> MergeLane(const Lane& lane, const Coverage& held, size_t budget) {
   const std::vector<RangeItem>& items = lane.items;
   budget = std::max<size_t>(budget, 1);

@@ -32,6 +32,9 @@ struct Shape {
   uint64_t Missing() const { return drawn - held; }
 };
 
+// Adds the ranges of `more`, which starts at or after `shape`, to `shape`.
+void Combine(Shape& shape, const Shape& more);
+
 // The shapes of `lane`, at most `budget` (at least 1) of them, in ascending
 // order of start. Ranges stay shapes of their own while they fit the budget;
 // otherwise the least span s = 2^k for which it fits is found, and each run
