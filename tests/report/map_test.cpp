@@ -232,5 +232,146 @@ TEST(MapTest, SmallImageShapesAndTooltips) {
   EXPECT_EQ(CleanRunOutput("romscope -toc -json -data -map -sym image.bin", SmallImage()), svg);
 }
 
+// Table addresses move by ROMOFFSET and wrap at 2^32; a range that runs
+// past 2^32 is drawn up to it; a record cut by the end of the file holds
+// only what the file has.
+TEST(MapTest, EdgesOfTheAddressSpaceAndOfTheFile) {
+  TocBuilder toc(0x10000);
+  toc.files.resize(2);
+  toc.files[0].name = "wrap";
+  toc.files[0].size = 0x20;
+  toc.files[0].loadOffset = 0x9FFFFFF0;  // + 0x70000000: 0x0FFFFFF0
+  toc.files[1].name = "top";
+  toc.files[1].size = 0x20;
+  toc.files[1].loadOffset = 0x8FFFFFF0;  // + 0x70000000: 0xFFFFFFF0
+  TocMemory memory;
+  const RomHeaderFields h = toc.Build(memory).header;
+  BinBuilder bin;
+  bin.Header(h.physFirst + 0x70000000, h.physLast - h.physFirst);
+  AddTocRecords(bin, memory, toc.pTOC(), 0x70000000, 0x00F00000);
+  bin.Record(0x0FFFFFF0, Filled(0x10, 1));
+  bin.RawRecord(0x20000000, 0x100, 0x1234, Filled(0x40, 2));  // the file ends 64 bytes in
+  const Picture picture = Read(CleanRunOutput("romscope -map image.bin", bin.Build()));
+  std::vector<Row> files;
+  std::vector<Row> cut;
+  for (const Row& row : picture.shapes) {
+    if (row.lane == "TOC 0: file data") files.push_back(row);
+    if (row.tooltip.find("0x20000000..") != std::string::npos) cut.push_back(row);
+  }
+  EXPECT_EQ(files,
+            (std::vector<Row>{{"TOC 0: file data", "c5 part",
+                               "TOC 0: file 0 \"wrap\"\n0x0FFFFFF0..0x10000010, 32 bytes (0x20)\n"
+                               "16 bytes (0x10) of these lie in no record: missing from the image\n"
+                               "File not in record space. Potentially truncated file!"},
+                              {"TOC 0: file data", "c5 miss",
+                               "TOC 0: file 1 \"top\"\n0xFFFFFFF0..0x100000000, 32 bytes (0x20)\n"
+                               "runs past 0xFFFFFFFF: drawn up to the end of the address space\n"
+                               "no record holds any of these bytes: missing from the image\n"
+                               "File not in record space. Potentially truncated file!"}}));
+  EXPECT_EQ(cut,
+            (std::vector<Row>{
+                {"records", "c0 part",
+                 "record 4, checksum 0x00001234 (not verified: the file ends inside its data)\n"
+                 "the file holds 64 bytes (0x40) of its data\n"
+                 "0x20000000..0x20000100, 256 bytes (0x100)\n"
+                 "the file lacks 192 bytes (0xC0) of the data"}}));
+  const auto has = [&](const std::string& text) {
+    return std::find(picture.texts.begin(), picture.texts.end(), text) != picture.texts.end();
+  };
+  EXPECT_TRUE(has("0x100000000")) << "the axis ends at 2^32";
+  EXPECT_TRUE(has("0x70010000")) << "the header's record address";
+}
+
+// The tooltip of a shape: how many ranges it stands for, and their bytes.
+std::pair<uint64_t, uint64_t> CountAndBytes(const std::string& tooltip) {
+  const size_t lineEnd = tooltip.find('\n');
+  const bool merged = tooltip.find(", merged") < lineEnd;
+  const uint64_t count = merged ? std::stoull(tooltip) : 1;
+  const size_t comma = tooltip.find(", ", lineEnd);
+  return {count, std::stoull(tooltip.substr(comma + 2))};
+}
+
+// However many ranges an image has, the picture keeps to its budget of
+// shapes and stays small, and every range is in exactly one shape.
+TEST(MapTest, LargeImagesKeepToTheBudget) {
+  TocBuilder toc(0x10000);
+  ModuleSpec module;
+  module.name = "big.dll";
+  module.sections.resize(65535);
+  for (uint32_t j = 0; j < 65535; ++j) {
+    module.sections[j] = {0x10, 0, 0x10, 0x40000000 + 0x40 * j, 0, 0};
+  }
+  toc.modules = {module};
+  toc.files.resize(2340);
+  for (uint32_t i = 0; i < 2340; ++i) {
+    toc.files[i].name = "f" + std::to_string(i);
+    toc.files[i].size = 0x100 + i;
+    toc.files[i].loadOffset = 0x50000000 + 0x1000 * i;
+  }
+  TocMemory memory;
+  const RomHeaderFields h = toc.Build(memory).header;
+  BinBuilder bin;
+  bin.Header(h.physFirst, h.physLast - h.physFirst);
+  // Records large enough that no table straddles two.
+  AddTocRecords(bin, memory, toc.pTOC(), 0, 0x00F00000, 0x400000);
+  const uint32_t records = 100000;
+  for (uint32_t i = 0; i < records; ++i) bin.Record(0x60000000 + 4 * i, Filled(4, 0x5A));
+  const std::string svg = CleanRunOutput("romscope -map image.bin", bin.Terminator(0).Build());
+  EXPECT_LE(svg.size(), size_t{4} << 20);
+  const Picture picture = Read(svg);
+  EXPECT_LE(picture.doc.elements.size(), 10000u);
+  std::map<std::string, std::pair<uint64_t, uint64_t>> sums;  // per lane: ranges, bytes
+  for (const Row& row : picture.shapes) {
+    const auto [count, bytes] = CountAndBytes(row.tooltip);
+    sums[row.lane].first += count;
+    sums[row.lane].second += bytes;
+  }
+  uint64_t fileBytes = 0;
+  for (uint32_t i = 0; i < 2340; ++i) fileBytes += 0x100 + i;
+  EXPECT_EQ(sums["TOC 0: module sections"], std::make_pair(uint64_t{65535}, uint64_t{65535} * 16));
+  EXPECT_EQ(sums["TOC 0: file data"], std::make_pair(uint64_t{2340}, fileBytes));
+  EXPECT_EQ(sums["records"],
+            std::make_pair(uint64_t{records} + 3,
+                           uint64_t{records} * 4 + 84 + (h.physLast - h.physFirst - 84) + 8))
+      << "the table of contents' header, the rest of it and the signature besides";
+}
+
+// What the tool cannot use gives a message on standard error, status 1, and
+// a document that says so.
+TEST(MapTest, ImagesThatCannotBeUsed) {
+  const struct {
+    std::string path;
+    Bytes image;
+    std::string message;
+  } cases[] = {
+      {"missing.bin", {}, "cannot open 'missing.bin': No such file or directory"},
+      {"image.bin", BytesOf("not a BIN file"),
+       "image.bin: not a BIN file (it does not start with its signature)"},
+      {"image.bin", BytesOf("B000"), "image.bin: too short for a BIN file, or unreadable"},
+      {"image.bin", BytesOf("B000FF\n\x01\x02"),
+       "image.bin: the BIN header is truncated (no image start and length)"},
+  };
+  for (const auto& c : cases) {
+    FakeHost host;
+    if (c.path == "image.bin") host.files["image.bin"] = c.image;
+    const RunResult run = RunWithHost("romscope -map " + c.path, host);
+    EXPECT_EQ(run.status, 1) << c.message;
+    EXPECT_EQ(run.err, "romscope: " + c.message + "\n");
+    const Picture picture = Read(run.out);
+    EXPECT_EQ(picture.texts, (std::vector<std::string>{"romscope map of " + c.path, c.message}));
+  }
+}
+
+// The check the fuzz runs rely on refuses what is not well-formed.
+TEST(MapTest, XmlCheckRefusesBrokenDocuments) {
+  EXPECT_EQ(ParseXml("<?xml version=\"1.0\"?>\n<a b='1'><c/>x &amp; &#233;</a>\n").error, "");
+  for (const char* broken :
+       {"", "<a>", "<a></b>", "<a>&nbsp;</a>", "<a>\x01</a>", "<a>\xC3</a>", "<a b='1' b='2'/>",
+        "<a>]]></a>", "<a><</a>", "<a/><b/>", "<!DOCTYPE a><a/>", "<a b=1/>", "<a>&#1;</a>",
+        "<a><!-- x -- y --></a>", "<a>\xEF\xBF\xBE</a>"}) {
+    EXPECT_NE(ParseXml(broken).error, "") << broken;
+  }
+}
+
 }  // namespace
 }  // namespace romscope::testing

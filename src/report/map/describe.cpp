@@ -86,14 +86,15 @@ std::string ShapeText::RecordWhat(uint32_t index) const {
   const uint8_t f = index < flags.size() ? flags[index] : 0;
   std::string text = "record " + MapDecimal(index) + ", checksum " + MapAddress(record.checksum);
   if ((f & CollectedImage::kDataRead) == 0) return text + " (not verified)";
-  text +=
-      (f & CollectedImage::kChecksumValid) != 0 ? " (valid)" : " (wrong: the data sums otherwise)";
-  for (const auto& [cut, present] : ranges_.cutRecords) {
-    if (cut == index) {
-      text += "\nthe file ends inside its data: it holds " + MapBytes(present) + " of them";
+  if ((f & CollectedImage::kDataComplete) == 0) {
+    text += " (not verified: the file ends inside its data)";
+    for (const auto& [cut, present] : ranges_.cutRecords) {
+      if (cut == index) text += "\nthe file holds " + MapBytes(present) + " of its data";
     }
+    return text;
   }
-  return text;
+  return text + ((f & CollectedImage::kChecksumValid) != 0 ? " (valid)"
+                                                           : " (wrong: the data sums otherwise)");
 }
 
 std::string ShapeText::ModuleWhat(const CollectedToc& toc, RangeKind kind, uint32_t ref) const {

@@ -230,7 +230,10 @@ Lane RecordLane(Inspection& inspection, MapRanges* ranges, std::vector<Span>* he
     const uint8_t f = i < flags.size() ? flags[i] : 0;
     uint64_t present = record.length;
     if ((f & CollectedImage::kDataRead) != 0) {
-      if ((f & CollectedImage::kChecksumValid) == 0) item.flags |= RangeItem::kBadChecksum;
+      // A record the file cuts short has no verdict: its sum is of what is there.
+      if ((f & CollectedImage::kDataComplete) != 0 && (f & CollectedImage::kChecksumValid) == 0) {
+        item.flags |= RangeItem::kBadChecksum;
+      }
       if ((f & CollectedImage::kDataComplete) == 0) {
         item.flags |= RangeItem::kRecordCut;
         present =
