@@ -97,7 +97,7 @@ Bytes SmallImage() {
   toc.files[0].name = "a.txt";
   toc.files[0].size = 0x10;
   toc.files[0].loadOffset = 0x12000;
-  toc.files[1].name = std::string("b\x01<&\xE9", 5);
+  toc.files[1].name = "b\n<&\xE9";  // a line feed, markup and a byte above 0x7F
   toc.files[1].size = 0x20;
   toc.files[1].loadOffset = 0x13000;
   toc.copies = {{0x11080, 0x80000000, 0x80, 0x100}};
@@ -153,14 +153,14 @@ TEST(MapTest, SmallImageShapesAndTooltips) {
       {toc + "module headers and names", "c3",
        "TOC 0: name of file 0 \"a.txt\"\n0x00010190..0x00010196, 6 bytes (0x6)"},
       {toc + "module headers and names", "c3",
-       "TOC 0: name of file 1 \"b\\x01<&\u00E9\"\n0x00010198..0x0001019E, 6 bytes (0x6)"},
+       "TOC 0: name of file 1 \"b\\x0A<&\u00E9\"\n0x00010198..0x0001019E, 6 bytes (0x6)"},
       {toc + "module sections", "c4 part",
        "TOC 0: module 0 \"k.exe\", section 0 of 1 (o32_dataptr; o32_realaddr 0x00020000)\n"
        "0x00011000..0x00011100, 256 bytes (0x100)\n"
        "128 bytes (0x80) of these lie in no record: missing from the image"},
       {toc + "file data", "c5", "TOC 0: file 0 \"a.txt\"\n0x00012000..0x00012010, 16 bytes (0x10)"},
       {toc + "file data", "c5 miss",
-       "TOC 0: file 1 \"b\\x01<&\u00E9\"\n0x00013000..0x00013020, 32 bytes (0x20)\n"
+       "TOC 0: file 1 \"b\\x0A<&\u00E9\"\n0x00013000..0x00013020, 32 bytes (0x20)\n"
        "no record holds any of these bytes: missing from the image\n"
        "File not in record space. Potentially truncated file!"},
       {toc + "copy sources", "c6 miss",
