@@ -5,9 +5,12 @@
 namespace romscope {
 
 Coverage::Coverage(std::vector<Span> spans) {
-  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
+  const auto byStart = [](const Span& a, const Span& b) {
     return a.start != b.start ? a.start < b.start : a.end < b.end;
-  });
+  };
+  if (!std::is_sorted(spans.begin(), spans.end(), byStart)) {
+    std::sort(spans.begin(), spans.end(), byStart);
+  }
   for (const Span& span : spans) {
     if (span.end <= span.start) continue;
     if (!spans_.empty() && span.start <= spans_.back().end) {

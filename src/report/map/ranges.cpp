@@ -30,28 +30,32 @@ uint64_t PresentBytes(ImageFile& file, const RecordInfo& record) {
   return low;
 }
 
-// Marks every item that shares a byte with another. Sorted by start, an item
-// overlaps an earlier one exactly when it starts before the furthest end so
-// far; the item that reaches that end is marked with it.
-void MarkOverlaps(std::vector<RangeItem*>& items) {
-  std::sort(items.begin(), items.end(), [](const RangeItem* a, const RangeItem* b) {
-    return a->start != b->start ? a->start < b->start : a->End() < b->End();
-  });
+bool ByStart(const RangeItem& a, const RangeItem& b) {
+  return a.start != b.start ? a.start < b.start : a.End() < b.End();
+}
+
+// Marks every item that shares a byte with another, the items given in
+// ascending order of start (`item(i)` is the i-th). An item overlaps an
+// earlier one exactly when it starts before the furthest end so far; the
+// item that reaches that end is marked with it.
+template <typename Item>
+void MarkOverlaps(size_t count, Item item) {
   RangeItem* furthest = nullptr;
-  for (RangeItem* item : items) {
-    if (item->End() == item->start) continue;
-    if (furthest != nullptr && item->start < furthest->End()) {
-      item->flags |= RangeItem::kOverlaps;
+  for (size_t i = 0; i < count; ++i) {
+    RangeItem& next = item(i);
+    if (furthest != nullptr && next.start < furthest->End()) {
+      next.flags |= RangeItem::kOverlaps;
       furthest->flags |= RangeItem::kOverlaps;
     }
-    if (furthest == nullptr || item->End() > furthest->End()) furthest = item;
+    if (furthest == nullptr || next.End() > furthest->End()) furthest = &next;
   }
 }
 
+// Most lanes come in order already: they are only checked then.
 void SortByStart(std::vector<RangeItem>& items) {
-  std::sort(items.begin(), items.end(), [](const RangeItem& a, const RangeItem& b) {
-    return a.start != b.start ? a.start < b.start : a.End() < b.End();
-  });
+  if (!std::is_sorted(items.begin(), items.end(), ByStart)) {
+    std::sort(items.begin(), items.end(), ByStart);
+  }
 }
 
 uint8_t ProblemFlag(const Problems& problems) {
@@ -293,13 +297,8 @@ MapRanges GatherRanges(Inspection& inspection) {
   std::vector<Span> held;
   Lane records = RecordLane(inspection, &ranges, &held);
   ranges.held = Coverage(std::move(held));
-  {
-    std::vector<RangeItem*> all;
-    all.reserve(records.items.size());
-    for (RangeItem& item : records.items) all.push_back(&item);
-    MarkOverlaps(all);
-  }
   SortByStart(records.items);
+  MarkOverlaps(records.items.size(), [&](size_t i) -> RangeItem& { return records.items[i]; });
   if (!records.items.empty()) ranges.lanes.push_back(std::move(records));
 
   const std::vector<CollectedToc>& tocs = inspection.collected.tocs;
@@ -316,7 +315,9 @@ MapRanges GatherRanges(Inspection& inspection) {
       if (!IsContents(rangeClass) || rangeClass == RangeClass::kCopySources) continue;
       for (RangeItem& item : byClass[c]) contents.push_back(&item);
     }
-    MarkOverlaps(contents);
+    std::sort(contents.begin(), contents.end(),
+              [](const RangeItem* a, const RangeItem* b) { return ByStart(*a, *b); });
+    MarkOverlaps(contents.size(), [&](size_t i) -> RangeItem& { return *contents[i]; });
     for (size_t c = 0; c < kRangeClasses; ++c) {
       if (IsContents(static_cast<RangeClass>(c))) {
         for (const RangeItem& item : byClass[c]) described.push_back({item.start, item.End()});
