@@ -21,6 +21,7 @@ OPTION_SETS = [
     "-toc -c",
     "-obj -sym -checkfiles",
     "-json",
+    "-map",
 ]
 
 TIMEOUT = 120  # seconds for one run; a hang is a difference
