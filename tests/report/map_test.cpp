@@ -202,17 +202,17 @@ TEST(MapTest, SmallImageShapesAndTooltips) {
   EXPECT_EQ(shapes, expected);
 
   // Gaps far longer than the stretches on either side of them.
-  EXPECT_EQ(
-      picture.breaks,
-      (std::vector<std::string>{
-          "axis break: a gap of 592 bytes (0x250), 0x000101B0..0x00010400, where nothing lies",
-          "axis break: a gap of 3022 bytes (0xBCE), 0x00010432..0x00011000, where nothing lies",
-          "axis break: a gap of 3840 bytes (0xF00), 0x00011100..0x00012000, where nothing lies",
-          "axis break: a gap of 4072 bytes (0xFE8), 0x00012018..0x00013000, where nothing lies",
-          "axis break: a gap of 15650784 bytes (0xEECFE0), 0x00013020..0x00F00000, where "
-          "nothing lies",
-          "axis break: a gap of 2131755000 bytes (0x7F0FFFF8), 0x00F00008..0x80000000, where "
-          "nothing lies"}));
+  const auto gap = [](const std::string& bytes, const std::string& range) {
+    return "axis break: a gap of " + bytes + ", " + range + ", where nothing lies";
+  };
+  EXPECT_EQ(picture.breaks, (std::vector<std::string>{
+                                gap("592 bytes (0x250)", "0x000101B0..0x00010400"),
+                                gap("3022 bytes (0xBCE)", "0x00010432..0x00011000"),
+                                gap("3840 bytes (0xF00)", "0x00011100..0x00012000"),
+                                gap("4072 bytes (0xFE8)", "0x00012018..0x00013000"),
+                                gap("15650784 bytes (0xEECFE0)", "0x00013020..0x00F00000"),
+                                gap("2131755000 bytes (0x7F0FFFF8)", "0x00F00008..0x80000000"),
+                            }));
   const auto has = [&](const std::string& text) {
     return std::find(picture.texts.begin(), picture.texts.end(), text) != picture.texts.end();
   };
@@ -368,7 +368,7 @@ TEST(MapTest, XmlCheckRefusesBrokenDocuments) {
   for (const char* broken :
        {"", "<a>", "<a></b>", "<a>&nbsp;</a>", "<a>\x01</a>", "<a>\xC3</a>", "<a b='1' b='2'/>",
         "<a>]]></a>", "<a><</a>", "<a/><b/>", "<!DOCTYPE a><a/>", "<a b=1/>", "<a>&#1;</a>",
-        "<a><!-- x -- y --></a>", "<a>\xEF\xBF\xBE</a>"}) {
+        "<a><!-- x -- y --></a>", "<a>\xEF\xBF\xBE</a>", "<a/ >"}) {
     EXPECT_NE(ParseXml(broken).error, "") << broken;
   }
 }

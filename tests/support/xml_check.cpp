@@ -55,7 +55,7 @@ class Parser {
     }
     if (!Misc()) return Done();
     if (!Peek('<')) return Fail("no root element");
-    if (!Element(0)) return Done();
+    if (!Element()) return Done();
     if (!Misc()) return Done();
     if (at_ != t_.size()) return Fail("content after the root element");
     return Done();
@@ -246,37 +246,9 @@ class Parser {
     }
   }
 
-  bool Content(size_t index) {
-    while (at_ < t_.size()) {
-      if (Starts("</")) return true;
-      if (Starts("<![CDATA[")) {
-        at_ += 9;
-        const size_t end = t_.find("]]>", at_);
-        if (end == std::string_view::npos) return SetError("unterminated CDATA section");
-        doc_.elements[index].text.append(t_.substr(at_, end - at_));
-        at_ = end + 3;
-        continue;
-      }
-      bool taken = false;
-      if (!Special(&taken)) return false;
-      if (taken) continue;
-      if (Peek('<')) {
-        if (!Element(index)) return false;
-        continue;
-      }
-      if (Peek('&')) {
-        ++at_;
-        if (!Reference(&doc_.elements[index].text)) return false;
-        continue;
-      }
-      if (Starts("]]>")) return SetError("]]> in character data");
-      doc_.elements[index].text.push_back(t_[at_++]);
-    }
-    return SetError("unterminated element");
-  }
-
-  bool Element(size_t parent) {
-    if (++depth_ > kMaxDepth) return SetError("elements nested too deep");
+  // The start tag at '<'; its element is added under `parent` (the root
+  // under none). *empty: it was an empty-element tag.
+  bool StartTag(size_t parent, bool* empty) {
     ++at_;  // '<'
     const size_t index = doc_.elements.size();
     doc_.elements.emplace_back();
@@ -285,28 +257,73 @@ class Parser {
     std::string name;
     if (!Name(&name) || !Attributes(&doc_.elements[index])) return false;
     doc_.elements[index].name = name;
-    if (Starts("/>")) {
-      at_ += 2;
-      --depth_;
-      return true;
-    }
-    ++at_;  // '>'
-    if (!Content(index)) return false;
-    at_ += 2;  // "</"
-    std::string closing;
-    if (!Name(&closing)) return false;
-    if (closing != name) return SetError("an end tag that does not match");
-    Spaces();
-    if (!Peek('>')) return SetError("bad end tag");
-    ++at_;
-    --depth_;
+    *empty = Starts("/>");
+    if (!*empty && !Peek('>')) return SetError("bad start tag");
+    at_ += *empty ? 2 : 1;
     return true;
   }
 
-  static constexpr int kMaxDepth = 256;
+  bool EndTag(size_t index) {
+    at_ += 2;  // "</"
+    std::string closing;
+    if (!Name(&closing)) return false;
+    if (closing != doc_.elements[index].name) return SetError("an end tag that does not match");
+    Spaces();
+    if (!Peek('>')) return SetError("bad end tag");
+    ++at_;
+    return true;
+  }
+
+  // One step inside the element `index`: character data, a reference, a
+  // CDATA section, a comment or processing instruction.
+  bool Text(size_t index) {
+    std::string& text = doc_.elements[index].text;
+    if (Starts("<![CDATA[")) {
+      at_ += 9;
+      const size_t end = t_.find("]]>", at_);
+      if (end == std::string_view::npos) return SetError("unterminated CDATA section");
+      text.append(t_.substr(at_, end - at_));
+      at_ = end + 3;
+      return true;
+    }
+    bool taken = false;
+    if (!Special(&taken) || taken) return taken;
+    if (Peek('&')) {
+      ++at_;
+      return Reference(&text);
+    }
+    if (Starts("]]>")) return SetError("]]> in character data");
+    text.push_back(t_[at_++]);
+    return true;
+  }
+
+  // The root element and everything in it, the open elements on a stack.
+  bool Element() {
+    bool empty = false;
+    if (!StartTag(0, &empty)) return false;
+    std::vector<size_t> open;
+    if (!empty) open.push_back(0);
+    while (!open.empty()) {
+      if (at_ >= t_.size()) return SetError("unterminated element");
+      const size_t index = open.back();
+      if (Starts("</")) {
+        if (!EndTag(index)) return false;
+        open.pop_back();
+      } else if (Peek('<') && !Starts("<!") && !Starts("<?")) {
+        if (open.size() >= kMaxDepth) return SetError("elements nested too deep");
+        const size_t child = doc_.elements.size();
+        if (!StartTag(index, &empty)) return false;
+        if (!empty) open.push_back(child);
+      } else if (!Text(index)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  static constexpr size_t kMaxDepth = 256;
   std::string_view t_;
   size_t at_ = 0;
-  int depth_ = 0;
   XmlDocument doc_;
 };
 

@@ -14,7 +14,7 @@ namespace {
 // none (the text report prints those problems on standard output).
 std::string FailureText(const ImageItem& image) {
   const Problem& failure = *image.failure;
-  const std::string diagnostic = DiagnosticText(failure, image.path, image.openReason);
+  std::string diagnostic = DiagnosticText(failure, image.path, image.openReason);
   if (!diagnostic.empty()) return diagnostic;
   if (failure.kind == ProblemKind::kSignatureMismatch) {
     return image.path + ": not a BIN file (it does not start with its signature)";

@@ -30,8 +30,12 @@ uint64_t PresentBytes(ImageFile& file, const RecordInfo& record) {
   return low;
 }
 
+// A total order, so that the same ranges always come in the same order.
 bool ByStart(const RangeItem& a, const RangeItem& b) {
-  return a.start != b.start ? a.start < b.start : a.End() < b.End();
+  if (a.start != b.start) return a.start < b.start;
+  if (a.End() != b.End()) return a.End() < b.End();
+  if (a.kind != b.kind) return a.kind < b.kind;
+  return a.ref < b.ref;
 }
 
 // Marks every item that shares a byte with another, the items given in
