@@ -1,50 +1,11 @@
 #include "report/map/svg_writer.h"
 
+#include "base/text.h"
+
 namespace romscope {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-// The length of the well-formed UTF-8 character at text[i] (no overlong
-// form, no surrogate, nothing above U+10FFFF), its code point in *codePoint;
-// 0 when the bytes there are not one.
-size_t DecodeUtf8(std::string_view text, size_t i, uint32_t* codePoint) {
-  const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
-  const uint8_t lead = byte(i);
-  if (lead < 0x80) {
-    *codePoint = lead;
-    return 1;
-  }
-  size_t length = 0;
-  uint32_t value = 0;
-  uint32_t least = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1Fu, least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0Fu, least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, value = lead & 0x07u, least = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() - i < length) return 0;
-  for (size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0u) != 0x80u) return 0;
-    value = (value << 6) | (byte(i + k) & 0x3Fu);
-  }
-  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  *codePoint = value;
-  return length;
-}
-
-void AppendUtf8(std::string* text, uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    text->push_back(static_cast<char>(codePoint));
-  } else {
-    text->push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-    text->push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-  }
-}
 
 bool Invisible(uint32_t codePoint) {
   return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
@@ -125,8 +86,8 @@ void SvgWriter::Escaped(uint32_t codePoint, std::string_view bytes) {
 void SvgWriter::Text(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
-    uint32_t codePoint = 0;
-    const size_t length = DecodeUtf8(text, i, &codePoint);
+    char32_t codePoint = 0;
+    const size_t length = Utf8CharacterAt(text, i, &codePoint);
     if (length == 0) {
       // Not UTF-8: the byte stands for the character of its number.
       codePoint = static_cast<uint8_t>(text[i]);
