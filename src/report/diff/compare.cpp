@@ -36,14 +36,14 @@ void CompareRecords(ComparedImages& images, Comparison* result) {
   const RecordTable& newRecords = images.newSide.opened.image->records;
   const std::vector<uint8_t>& oldFlags = images.oldSide.collected.recordFlags;
   const std::vector<uint8_t>& newFlags = images.newSide.collected.recordFlags;
-  const Matching& pairs = images.records.Pairs();
+  const RecordPass& pass = images.records;
+  const Matching& pairs = pass.Pairs();
+  const size_t first = result->changes.size();
   Change change;
   change.kind = ChangeKind::kRecord;
-  for (uint32_t i = 0; i < pairs.newOfOld.size(); ++i) {
-    if (oldRecords.IsTerminator(i)) continue;
+  for (uint32_t i = 0; i < pass.OldCount(); ++i) {
     change.oldItem = i;
-    change.newItem = pairs.newOfOld[i];
-    change.occurrence = pairs.oldOccurrence[i];
+    change.newItem = pairs.NewOf(i);
     if (change.newItem == Change::kNone) {
       change.type = ChangeType::kRemoved;
       change.content = Content::kNone;
@@ -53,7 +53,7 @@ void CompareRecords(ComparedImages& images, Comparison* result) {
     Classifier classifier;
     WalkRecord(oldRecords[i], oldFlags[i], newRecords[change.newItem], newFlags[change.newItem],
                classifier);
-    change.content = images.records.PairContent(i);
+    change.content = pass.PairContent(i);
     if (const auto type = classifier.Verdict(change.content)) {
       change.type = *type;
       result->Add(change);
@@ -62,12 +62,16 @@ void CompareRecords(ComparedImages& images, Comparison* result) {
   change.oldItem = Change::kNone;
   change.content = Content::kNone;
   change.type = ChangeType::kAdded;
-  for (uint32_t j = 0; j < pairs.oldOfNew.size(); ++j) {
-    if (newRecords.IsTerminator(j) || pairs.oldOfNew[j] != Change::kNone) continue;
+  for (uint32_t j = 0; j < pass.NewCount(); ++j) {
+    if (pairs.OldOf(j) != Change::kNone) continue;
     change.newItem = j;
-    change.occurrence = pairs.newOccurrence[j];
     result->Add(change);
   }
+  NumberOccurrences(
+      result->changes, first, pass.OldCount(), pass.NewCount(),
+      [&](uint32_t i) { return ItemKey::Number(oldRecords[i].start); },
+      [&](uint32_t j) { return ItemKey::Number(newRecords[j].start); },
+      [](const Change& c) { return c.oldItem; }, [](const Change& c) { return c.newItem; });
 }
 
 void CompareTocs(ComparedImages& images, ContentComparer& content, Comparison* result) {

@@ -77,15 +77,19 @@ void TocPair::CompareList(ChangeKind kind, uint32_t oldCount, uint32_t newCount,
                           const NewItem& newItem, const Pair& pair, Matching* m,
                           uint32_t moduleOccurrence) {
   MatchByKey(oldCount, newCount, oldKey, newKey, m);
+  const size_t first = result_->changes.size();
+  // The list positions, while the changes are being made: the occurrences
+  // take their place at the end.
+  std::vector<uint32_t> positions;
   Change change;
   change.kind = kind;
   change.moduleOccurrence = moduleOccurrence;
   for (uint32_t i = 0; i < oldCount; ++i) {
-    const uint32_t j = m->newOfOld[i];
+    const uint32_t j = m->NewOf(i);
     change.oldItem = oldItem(i);
     change.newItem = j == kNone ? kNone : newItem(j);
-    change.occurrence = m->oldOccurrence[i];
     change.content = Content::kNone;
+    change.occurrence = i;
     if (j == kNone) {
       change.type = ChangeType::kRemoved;
       if (!cutNew_) Emit(change);
@@ -94,16 +98,20 @@ void TocPair::CompareList(ChangeKind kind, uint32_t oldCount, uint32_t newCount,
       Emit(change);
     }
   }
-  if (cutOld_) return;
-  change.oldItem = kNone;
-  change.content = Content::kNone;
-  change.type = ChangeType::kAdded;
-  for (uint32_t j = 0; j < newCount; ++j) {
-    if (m->oldOfNew[j] != kNone) continue;
-    change.newItem = newItem(j);
-    change.occurrence = m->newOccurrence[j];
-    Emit(change);
+  if (!cutOld_) {
+    change.oldItem = kNone;
+    change.content = Content::kNone;
+    change.type = ChangeType::kAdded;
+    for (uint32_t j = 0; j < newCount; ++j) {
+      if (m->OldOf(j) != kNone) continue;
+      change.newItem = newItem(j);
+      change.occurrence = j;
+      Emit(change);
+    }
   }
+  auto position = [](const Change& c) { return c.occurrence; };
+  NumberOccurrences(result_->changes, first, oldCount, newCount, oldKey, newKey, position,
+                    position);
 }
 
 void TocPair::Run() {
@@ -211,14 +219,18 @@ void TocPair::Files() {
 // The profiles pair as their modules do; the symbols of each pair are
 // matched by name. A profile without a partner goes with its module.
 void TocPair::Symbols() {
+  const uint32_t count = Count32(o_.profiles.size());
+  auto oldKey = [&](uint32_t i) { return ProfileKey(o_, i); };
   Matching profiles;
   MatchByKey(
-      Count32(o_.profiles.size()), Count32(n_.profiles.size()),
-      [&](uint32_t i) { return ProfileKey(o_, i); }, [&](uint32_t j) { return ProfileKey(n_, j); },
+      count, Count32(n_.profiles.size()), oldKey, [&](uint32_t j) { return ProfileKey(n_, j); },
       &profiles);
-  for (uint32_t i = 0; i < profiles.newOfOld.size(); ++i) {
-    const uint32_t j = profiles.newOfOld[i];
-    if (j != kNone) SymbolsOf(i, j, profiles.oldOccurrence[i]);
+  std::vector<uint32_t> all(count);
+  for (uint32_t i = 0; i < count; ++i) all[i] = i;
+  const std::vector<uint32_t> occurrence = Occurrences(count, oldKey, all);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t j = profiles.NewOf(i);
+    if (j != kNone) SymbolsOf(i, j, occurrence[i]);
   }
 }
 

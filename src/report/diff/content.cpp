@@ -57,8 +57,8 @@ Content ContentComparer::Compare(const ContentRange& o, const ContentRange& n) {
   // A holder starts at or below the range: these never wrap.
   const uint32_t oldAt = static_cast<uint32_t>(o.address + o.bias) - oldRecord.start;
   const uint32_t newAt = static_cast<uint32_t>(n.address + n.bias) - newRecord.start;
-  const bool paired = records_.Pairs().newOfOld.size() > oldHolder &&
-                      records_.Pairs().newOfOld[oldHolder] == newHolder;
+  const bool paired =
+      oldHolder < records_.OldCount() && records_.Pairs().NewOf(oldHolder) == newHolder;
   if (!usePass_ || !paired || oldAt != newAt) {
     return Direct(oldRecord.dataOffset + oldAt, newRecord.dataOffset + newAt, o.length);
   }

@@ -75,11 +75,13 @@ void ReadAlone(Inspection& inspection, uint32_t index) {
   inspection.collected.recordFlags[index] = reading.Flags();
 }
 
+// The records of the image's content: all but the terminator, the last.
 uint32_t RecordCount(const Inspection& inspection) {
   const RecordTable& records = inspection.opened.image->records;
+  const size_t count = records.Count() - (records.HasTerminator() ? 1 : 0);
   // Record indices are 32-bit throughout; a table that big would need a
   // file of 48 GiB of record headers.
-  return static_cast<uint32_t>(std::min<size_t>(records.Count(), kNone - 1));
+  return static_cast<uint32_t>(std::min<size_t>(count, kNone - 1));
 }
 
 }  // namespace
@@ -89,44 +91,27 @@ void RecordPass::Run(Inspection& oldInspection, Inspection& newInspection) {
   new_ = &newInspection;
   const RecordTable& oldRecords = old_->opened.image->records;
   const RecordTable& newRecords = new_->opened.image->records;
-  const uint32_t oldCount = RecordCount(*old_);
-  const uint32_t newCount = RecordCount(*new_);
-  std::vector<uint32_t> oldStarts(oldCount);
-  std::vector<uint32_t> newStarts(newCount);
-  for (uint32_t i = 0; i < oldCount; ++i) oldStarts[i] = oldRecords[i].start;
-  for (uint32_t j = 0; j < newCount; ++j) newStarts[j] = newRecords[j].start;
-  // A terminator is no record of the image's content: it pairs with none.
-  auto keyOf = [](const std::vector<uint32_t>& starts, const RecordTable& records) {
-    return [&starts, &records](uint32_t i) {
-      return records.IsTerminator(i) ? ItemKey{} : ItemKey::Number(starts[i]);
-    };
-  };
-  MatchByKey(oldCount, newCount, keyOf(oldStarts, oldRecords), keyOf(newStarts, newRecords),
-             &pairs_);
-  for (uint32_t i = 0; i < oldCount; ++i) {
-    if (oldRecords.IsTerminator(i)) pairs_.newOfOld[i] = kNone;
-  }
-  for (uint32_t j = 0; j < newCount; ++j) {
-    if (newRecords.IsTerminator(j)) pairs_.oldOfNew[j] = kNone;
-  }
+  oldCount_ = RecordCount(*old_);
+  newCount_ = RecordCount(*new_);
+  MatchByKey(
+      oldCount_, newCount_, [&](uint32_t i) { return ItemKey::Number(oldRecords[i].start); },
+      [&](uint32_t j) { return ItemKey::Number(newRecords[j].start); }, &pairs_);
   old_->collected.recordFlags.resize(oldRecords.Count());
   new_->collected.recordFlags.resize(newRecords.Count());
 
-  pairContent_.assign(oldCount, Content::kNone);
-  oldRead_.assign(oldCount, 0);
-  newRead_.assign(oldCount, 0);
+  pairContent_.assign(oldCount_, Content::kNone);
   oldBuffer_.resize(kScratchSize);
   newBuffer_.resize(kScratchSize);
-  for (uint32_t i = 0; i < oldCount; ++i) {
-    if (oldRecords.IsTerminator(i)) continue;
-    if (pairs_.newOfOld[i] != kNone) {
-      ReadPair(i, pairs_.newOfOld[i]);
+  for (uint32_t i = 0; i < oldCount_; ++i) {
+    const uint32_t j = pairs_.NewOf(i);
+    if (j != kNone) {
+      ReadPair(i, j);
     } else {
       ReadAlone(*old_, i);
     }
   }
-  for (uint32_t j = 0; j < newCount; ++j) {
-    if (!newRecords.IsTerminator(j) && pairs_.oldOfNew[j] == kNone) ReadAlone(*new_, j);
+  for (uint32_t j = 0; j < newCount_; ++j) {
+    if (pairs_.OldOf(j) == kNone) ReadAlone(*new_, j);
   }
 }
 
@@ -162,8 +147,9 @@ void RecordPass::ReadPair(uint32_t oldIndex, uint32_t newIndex) {
   }
   old_->collected.recordFlags[oldIndex] = o.Flags();
   new_->collected.recordFlags[newIndex] = n.Flags();
-  oldRead_[oldIndex] = o.Delivered();
-  newRead_[oldIndex] = n.Delivered();
+  if (o.Delivered() < oldRecord.length || n.Delivered() < newRecord.length) {
+    partial_.push_back({oldIndex, o.Delivered(), n.Delivered()});
+  }
   pairContent_[oldIndex] = oldRecord.length != newRecord.length
                                ? Content::kChanged
                                : Verdict(differ, o.Delivered(), n.Delivered(), oldRecord.length);
@@ -182,8 +168,17 @@ void RecordPass::Lookup(uint32_t index, uint64_t begin, uint64_t length, Known* 
   auto delivered = [&](uint32_t read) {
     return read > begin ? std::min<uint64_t>(read - begin, length) : 0;
   };
-  known->oldRead = delivered(oldRead_[index]);
-  known->newRead = delivered(newRead_[index]);
+  uint32_t oldRead = old_->opened.image->records[index].length;
+  uint32_t newRead = new_->opened.image->records[pairs_.NewOf(index)].length;
+  const auto partial =
+      std::lower_bound(partial_.begin(), partial_.end(), index,
+                       [](const Partial& p, uint32_t record) { return p.record < record; });
+  if (partial != partial_.end() && partial->record == index) {
+    oldRead = partial->oldRead;
+    newRead = partial->newRead;
+  }
+  known->oldRead = delivered(oldRead);
+  known->newRead = delivered(newRead);
   known->differing.clear();
   auto span = std::lower_bound(differing_.begin(), differing_.end(), index,
                                [](const Span& s, uint32_t record) { return s.record < record; });

@@ -27,8 +27,11 @@ class RecordPass {
   // their data and sets each image's recordFlags.
   void Run(Inspection& oldInspection, Inspection& newInspection);
 
-  // Records by their index in each image's table (kNone for a terminator).
+  // Records by their index in each image's table; the terminators are in
+  // neither list.
   const Matching& Pairs() const { return pairs_; }
+  uint32_t OldCount() const { return oldCount_; }
+  uint32_t NewCount() const { return newCount_; }
   // The verdict on the bytes of the pair of the old image's record `index`.
   Content PairContent(uint32_t index) const { return pairContent_[index]; }
 
@@ -50,14 +53,21 @@ class RecordPass {
   void ReadPair(uint32_t oldIndex, uint32_t newIndex);
   void AddSpan(uint32_t record, uint64_t begin, uint64_t end);
 
+  // A pair of which a side delivered less than its record's length.
+  struct Partial {
+    uint32_t record;  // the old image's
+    uint32_t oldRead;
+    uint32_t newRead;
+  };
+
   Inspection* old_ = nullptr;
   Inspection* new_ = nullptr;
+  uint32_t oldCount_ = 0;
+  uint32_t newCount_ = 0;
   Matching pairs_;
   std::vector<Content> pairContent_;  // per old record
-  // Per old record with a partner: the bytes each side delivered.
-  std::vector<uint32_t> oldRead_;
-  std::vector<uint32_t> newRead_;
-  std::vector<Span> differing_;  // by record, then offset
+  std::vector<Partial> partial_;      // by record
+  std::vector<Span> differing_;       // by record, then offset
   std::vector<uint8_t> oldBuffer_;
   std::vector<uint8_t> newBuffer_;
 };
