@@ -22,6 +22,8 @@ OPTION_SETS = [
     "-obj -sym -checkfiles",
     "-json",
     "-map",
+    "-diff build/demo.bin",  # the demo image against every image, as text and as JSON
+    "-diff -json build/demo.bin",
 ]
 
 TIMEOUT = 120  # seconds for one run; a hang is a difference
