@@ -7,15 +7,6 @@
 namespace romscope {
 namespace {
 
-// The profile whose symbols include the toc's symbol `index`: the last one
-// whose symbols start at or before it.
-uint32_t ProfileOfSymbol(const CollectedToc& toc, uint32_t index) {
-  const auto after =
-      std::upper_bound(toc.profiles.begin(), toc.profiles.end(), index,
-                       [](uint32_t i, const CollectedProfile& p) { return i < p.firstSymbol; });
-  return static_cast<uint32_t>(after - toc.profiles.begin()) - 1;
-}
-
 // The item of `change` on the side that has it, the old one when both do.
 struct Side {
   const Inspection& inspection;
@@ -88,6 +79,13 @@ std::optional<ItemKey> KeyOf(const Change& change, const Side& side, bool* cut) 
 }
 
 }  // namespace
+
+uint32_t ProfileOfSymbol(const CollectedToc& toc, uint32_t index) {
+  const auto after =
+      std::upper_bound(toc.profiles.begin(), toc.profiles.end(), index,
+                       [](uint32_t i, const CollectedProfile& p) { return i < p.firstSymbol; });
+  return static_cast<uint32_t>(after - toc.profiles.begin()) - 1;
+}
 
 ChangeView ViewOf(const ComparedImages& images, const Change& change) {
   ChangeView view;

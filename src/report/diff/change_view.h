@@ -34,6 +34,10 @@ struct ChangeView {
 
 ChangeView ViewOf(const ComparedImages& images, const Change& change);
 
+// The profile whose symbols include the toc's symbol `index` (of its flat
+// list): the last one whose symbols start at or before it.
+uint32_t ProfileOfSymbol(const CollectedToc& toc, uint32_t index);
+
 // The fields of a change whose items both exist (changed or moved).
 void WalkChange(const ComparedImages& images, const Change& change, PairVisitor& v);
 

@@ -133,12 +133,7 @@ std::optional<uint64_t> DocumentIndex(const ComparedImages& images, const Change
   }
   if (change.kind != ChangeKind::kSymbol || change.wholeList) return item;
   const CollectedToc& toc = (newSide ? images.newSide : images.oldSide).collected.tocs[change.toc];
-  uint32_t first = 0;
-  for (const CollectedProfile& profile : toc.profiles) {
-    if (profile.firstSymbol > item) break;
-    first = profile.firstSymbol;
-  }
-  return item - first;
+  return item - toc.profiles[ProfileOfSymbol(toc, item)].firstSymbol;
 }
 
 void WriteChange(const ComparedImages& images, const Change& change, JsonWriter& json) {

@@ -148,20 +148,22 @@ std::string NameOf(const Change& change, const ChangeView& view) {
   return KeyToken(*view.key, change.occurrence) + (view.keyCut ? "*" : "");
 }
 
+// What a row sorts by; the rest of its view is worked out again to print it,
+// so that a block of a million rows stays small.
 struct Row {
+  uint64_t magnitude;  // the size difference without its sign
+  ItemKey module;      // a symbol's
+  ItemKey key;
   const Change* change;
-  ChangeView view;
-  uint64_t magnitude;
 };
 
 bool RowBefore(const Row& a, const Row& b) {
   if (a.magnitude != b.magnitude) return a.magnitude > b.magnitude;
-  if (int c = ItemKey::Compare(a.view.module, b.view.module)) return c < 0;
+  if (int c = ItemKey::Compare(a.module, b.module)) return c < 0;
   if (a.change->moduleOccurrence != b.change->moduleOccurrence) {
     return a.change->moduleOccurrence < b.change->moduleOccurrence;
   }
-  const ItemKey none;
-  if (int c = ItemKey::Compare(a.view.key.value_or(none), b.view.key.value_or(none))) return c < 0;
+  if (int c = ItemKey::Compare(a.key, b.key)) return c < 0;
   if (a.change->occurrence != b.change->occurrence) {
     return a.change->occurrence < b.change->occurrence;
   }
@@ -172,9 +174,8 @@ std::string SizeText(bool sized, std::optional<uint64_t> size) {
   return sized && size ? Format("%" PRIu64, *size) : std::string("-");
 }
 
-void PrintRow(const ComparedImages& images, const Row& row, Writer& out) {
-  const Change& change = *row.change;
-  const ChangeView& view = row.view;
+void PrintRow(const ComparedImages& images, const Change& change, Writer& out) {
+  const ChangeView view = ViewOf(images, change);
   std::string delta = "-";
   if (view.sized) {
     char text[32];
@@ -247,11 +248,11 @@ void PrintComparison(const ComparedImages& images, const Comparison& comparison,
     std::vector<Row> rows;
     for (const Change& change : comparison.changes) {
       if (change.kind != kind || change.type == ChangeType::kMoved) continue;
-      ChangeView view = ViewOf(images, change);
+      const ChangeView view = ViewOf(images, change);
       const int64_t delta = view.Delta();
       const uint64_t magnitude =
           delta < 0 ? ~static_cast<uint64_t>(delta) + 1 : static_cast<uint64_t>(delta);
-      rows.push_back({&change, view, magnitude});
+      rows.push_back({magnitude, view.module, view.key.value_or(ItemKey()), &change});
     }
     if (rows.empty()) continue;
     std::sort(rows.begin(), rows.end(), RowBefore);
@@ -260,7 +261,7 @@ void PrintComparison(const ComparedImages& images, const Comparison& comparison,
                kind == ChangeKind::kSymbol ? "module name" : "name");
     for (const Row& row : rows) {
       if (out.Failed()) break;
-      PrintRow(images, row, out);
+      PrintRow(images, *row.change, out);
     }
   }
 }
