@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "report/diff/diff_text.h"
 #include "support/demo_image.h"
 #include "support/run_harness.h"
 #include "support/toc_builder.h"
@@ -303,6 +304,8 @@ TEST(DiffTest, RecordsDocument) {
        "fields": {}, "content": null}],
     "problems": []})");
   EXPECT_EQ(Json::parse(run.out), expected);
+  // The library compares 2^64 - 4 equal to -4: the text shows the sign.
+  EXPECT_NE(run.out.find(R"("oldSize":4,"newSize":null,"delta":-4,)"), std::string::npos);
 }
 
 // In the document a moved item is listed with the addresses that moved; an
@@ -458,6 +461,88 @@ TEST(DiffTest, AnImageThatCannotBeComparedIsTrouble) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "romscope: new.bin: not a BIN file (its signature is missing)\n");
   EXPECT_EQ(run.status, 2);
+}
+
+// Names are one blank-free word each in the text: what is not a plain
+// character, and the characters the layout itself uses, are written \xHH.
+TEST(DiffTest, NamesAsWords) {
+  struct Row {
+    std::string name;
+    std::string word;
+  };
+  const Row rows[] = {
+      {"", "\"\""},
+      {"os.exe", "os.exe"},
+      {"!~", "!~"},
+      {"my app.exe", "my\\x20app.exe"},
+      {"a\"b#c*d\\e", "a\\x22b\\x23c\\x2Ad\\x5Ce"},
+      {std::string("\t\x7F\x80\xE9\xFF", 5), "\\x09\\x7F\\x80\\xE9\\xFF"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(NameToken(row.name), row.word) << row.name;
+  // In a row: the second file of a name, with a blank in it.
+  auto image = [](const std::vector<std::string>& names) {
+    TocBuilder toc(0x10000);
+    toc.dataStart = 0x10400;
+    for (const std::string& name : names) {
+      FileSpec file;
+      file.name = name;
+      toc.files.push_back(file);
+    }
+    return SingleTocImage(toc);
+  };
+  const RunResult run = RunPair("", image({"a b", "a b"}), image({"a b"}));
+  EXPECT_NE(run.out.find("\n           0            -           +0  removed    0  a\\x20b#2\n"),
+            std::string::npos)
+      << run.out;
+}
+
+// The head of the extensions goes with the header; extension records pair
+// by name, copy sections by position: one changed in size, one whose
+// destination alone moved. The records: the header's 84 bytes, the data
+// area's 196 (two copy entries, the head and two extension records, the
+// chain's two entries) and the signature's 8.
+TEST(DiffTest, ExtensionRecordsAndCopySections) {
+  auto image = [](bool changed) {
+    TocBuilder toc(0x10000);
+    toc.withExtensions = true;
+    toc.pids[0] = changed ? 2 : 1;
+    ExtensionSpec chain;
+    chain.name = "chain information";
+    chain.type = 1;
+    chain.entries = {{0x80000000, 0x02000000, 0, 1, 0},
+                     {0x82000000, changed ? 0x01000001u : 0x01000000u, 1, 0, 0}};
+    ExtensionSpec other;
+    other.name = changed ? "new ext" : "build id";
+    other.length = 0;
+    other.pData = 0;
+    toc.extensions = {chain, other};
+    toc.copies = {{0x30000, 0x8C000000, changed ? 0x20u : 0x10u, 0x40},
+                  {0x31000, changed ? 0x8C100000u : 0x8C200000u, 0x80, 0x80}};
+    return SingleTocImage(toc);
+  };
+  const RunResult run = RunPair("", image(false), image(true));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+            "Summary: records: 1 changed; headers: 1 changed; extensions: 1 added, 1 removed, 1 "
+            "changed; copySections: 1 changed, 1 moved; ROM bytes: 288 -> 288 (+0)");
+  const size_t headers = run.out.find("\nheaders:\n");
+  ASSERT_NE(headers, std::string::npos);
+  ExpectSameText(run.out.substr(headers),
+                 "\nheaders:\n" + std::string(kHeading) +
+                     "           -            -            -  changed    0  ROMHDR\n"
+                     "        extensions.PID[0]: 0x00000001 -> 0x00000002\n"
+                     "\n"
+                     "extensions:\n" +
+                     kHeading +
+                     "           0            -           +0  removed    0  build\\x20id\n"
+                     "          32           32           +0  changed    0  chain\\x20information\n"
+                     "        chainEntries[1].MaxLenth: 01000000 -> 01000001\n"
+                     "           -            0           +0  added      0  new\\x20ext\n"
+                     "\n"
+                     "copySections:\n" +
+                     kHeading +
+                     "          16           32          +16  changed    0  0\n"
+                     "        CLen: 0x10 -> 0x20\n");
 }
 
 }  // namespace
