@@ -142,7 +142,7 @@ testing::Bytes DiffHostileImage(const std::string& layout, bool sameKey, bool dr
       file.loadOffset = kData + i * 64;
       toc.files.push_back(file);
     }
-    content.assign(kFiles * 64, 0x42);
+    content.assign(size_t{kFiles} * 64, 0x42);
   } else {
     const uint32_t modules = sameKey ? 1 : 2048;
     const uint32_t sections = sameKey ? 65535 : 32;

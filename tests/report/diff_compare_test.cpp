@@ -92,7 +92,7 @@ TEST(DiffCompareTest, TheRecordPassAndTheContentShortcutChangeNothing) {
   std::vector<std::pair<uint32_t, Bytes>> oldData;
   std::vector<std::pair<uint32_t, Bytes>> newData;
   for (uint32_t i = 0; i < 6; ++i) {
-    Bytes data(40000 * i, static_cast<uint8_t>(i));
+    Bytes data(size_t{40000} * i, static_cast<uint8_t>(i));
     oldData.push_back({0x200000 + 0x40000 * i, data});
     if (i % 2 == 1 && !data.empty()) data[data.size() - 1] ^= 1;
     newData.push_back({0x200000 + 0x40000 * i, data});

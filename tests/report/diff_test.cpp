@@ -337,7 +337,7 @@ TEST(DiffTest, MovedItemsAreListedInTheDocument) {
 // is removed. Nothing holds their data, but contents of different sizes
 // differ.
 TEST(DiffTest, DuplicateNamesPairInTurn) {
-  auto image = [](std::vector<uint32_t> sizes) {
+  auto image = [](const std::vector<uint32_t>& sizes) {
     TocBuilder toc(0x10000);
     toc.dataStart = 0x10400;
     for (const uint32_t size : sizes) {

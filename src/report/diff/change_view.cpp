@@ -26,10 +26,12 @@ Side SideOf(const ComparedImages& images, const Change& change, bool newSide) {
 
 std::optional<uint64_t> SizeOf(const Change& change, const Side& side) {
   if (side.item == Change::kNone) return std::nullopt;
+  if (change.kind == ChangeKind::kRecord) {
+    return side.inspection.opened.image->records[side.item].length;
+  }
   const CollectedToc* toc = side.toc;
+  if (toc == nullptr) return std::nullopt;
   switch (change.kind) {
-    case ChangeKind::kRecord:
-      return side.inspection.opened.image->records[side.item].length;
     case ChangeKind::kExtension:
       return toc->extensionSteps[side.item].record.Length;
     case ChangeKind::kCopySection:
@@ -40,6 +42,7 @@ std::optional<uint64_t> SizeOf(const Change& change, const Side& side) {
       return toc->files[side.item].entry.RomSize();
     case ChangeKind::kImage:
     case ChangeKind::kToc:
+    case ChangeKind::kRecord:
     case ChangeKind::kHeader:
     case ChangeKind::kSymbol:
       break;
@@ -48,12 +51,13 @@ std::optional<uint64_t> SizeOf(const Change& change, const Side& side) {
 }
 
 std::optional<ItemKey> KeyOf(const Change& change, const Side& side, bool* cut) {
+  if (change.kind == ChangeKind::kToc) return ItemKey::Number(change.toc);
+  if (change.kind == ChangeKind::kRecord) {
+    return ItemKey::Number(side.inspection.opened.image->records[side.item].start);
+  }
   const CollectedToc* toc = side.toc;
+  if (toc == nullptr) return std::nullopt;
   switch (change.kind) {
-    case ChangeKind::kToc:
-      return ItemKey::Number(change.toc);
-    case ChangeKind::kRecord:
-      return ItemKey::Number(side.inspection.opened.image->records[side.item].start);
     case ChangeKind::kExtension:
       return ExtensionKey(toc->extensionSteps[side.item]);
     case ChangeKind::kCopySection:
@@ -72,6 +76,8 @@ std::optional<ItemKey> KeyOf(const Change& change, const Side& side, bool* cut) 
       return key;
     }
     case ChangeKind::kImage:
+    case ChangeKind::kToc:
+    case ChangeKind::kRecord:
     case ChangeKind::kHeader:
       break;
   }
@@ -100,7 +106,7 @@ ChangeView ViewOf(const ComparedImages& images, const Change& change) {
   if (change.kind == ChangeKind::kToc) {
     view.pTOC = shown.inspection.collected.tocs[change.toc].toc.location.pTOC;
   }
-  if (change.kind == ChangeKind::kSymbol) {
+  if (change.kind == ChangeKind::kSymbol && shown.toc != nullptr) {
     const uint32_t profile =
         change.wholeList ? shown.item : ProfileOfSymbol(*shown.toc, shown.item);
     view.module = ProfileKey(*shown.toc, profile);
