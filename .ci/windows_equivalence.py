@@ -29,6 +29,9 @@ OPTION_SETS = [
     "-flat",
     "-srec",
     "-ihex",
+    "-map",
+    "-diff build/demo.bin",  # the demo image against every image, as text and as JSON
+    "-diff -json build/demo.bin",
 ]
 
 # -flat writes the image's whole window: larger windows (hostile headers ask

@@ -76,4 +76,29 @@ inline constexpr uint32_t kHostileTable = 0xA0000000u;
 bool IsHostileLayout(const std::string& layout);
 testing::Bytes HostileImage(const std::string& layout, bool friendly, uint32_t entries);
 
+// Pairs of images for -diff (bench_images_diff.cpp), each written as the
+// old image and the new one.
+//
+// `files` files of `fileSize` bytes of pseudo-random data, each in a record
+// of its own, streamed to the file (memory stays near one file's size); the
+// new image differs from the old in one byte, in the middle of the middle
+// file (its record's checksum holds).
+bool WriteFilesImage(std::FILE* file, uint32_t files, uint32_t fileSize, bool changed);
+// SmallRecordsImage(count), and in the new image every 100th record's data
+// changed (checksums that hold).
+testing::Bytes DiffRecordsImage(uint32_t count, bool changed);
+// SymbolsImage(modules, symbols), and in the new image every 100th symbol
+// changed: its value, or every other time its name.
+testing::Bytes DiffSymbolsImage(uint32_t modules, uint32_t symbols, bool changed);
+// The hostile matching layouts, each with a twin of as many items that do
+// not share a key; the new image lacks the first item of the list
+// (`dropFirst`):
+//   files     2,340 files of 64 bytes, all named alike or all apart
+//   sections  65,535 sections of one module, or 2,048 modules of 32 sections
+//             (each module then lacks its first)
+//   records   1,000,000 records of 16 bytes, all at one start address or
+//             each at its own
+bool IsDiffLayout(const std::string& layout);
+testing::Bytes DiffHostileImage(const std::string& layout, bool sameKey, bool dropFirst);
+
 }  // namespace romscope::bench

@@ -18,6 +18,9 @@
 //                              a table of contents of N entries in a layout
 //                              of records that makes lookups work hard (see
 //                              bench_images.h), in its worst or friendly order
+//   gen_image diff files MIB OLD NEW | diff records N OLD NEW
+//   gen_image diff symbols N S OLD NEW | diff hostile LAYOUT same|distinct OLD NEW
+//                              a pair of images for -diff (see bench_images.h)
 //
 // One line on standard output tells what was written: records, data bytes,
 // file bytes.
@@ -43,7 +46,9 @@ int Usage() {
                "  overlapping  N records of 64 data bytes, one every 16 bytes, and one of 8\n"
                "  spread       N records of 4 KiB each at consecutive addresses\n"
                "  data         about MIB mebibytes of data in records of 64 KiB to 1 MiB\n"
-               "  hostile      LAYOUT: issue, nested, overlap, duplicates, late or names\n");
+               "  hostile      LAYOUT: issue, nested, overlap, duplicates, late or names\n"
+               "       gen_image diff files MIB|records N|symbols N S|hostile LAYOUT same|distinct"
+               " OLD NEW\n");
   return 2;
 }
 
@@ -114,11 +119,50 @@ int FilesMode(const char* countText, const char* path) {
     return 1;
   }
   std::printf("%s: %" PRIu64 " files, %zu file bytes\n", path, count, image.size());
+// gen_image diff KIND ... OLD NEW: the two images of a pair for -diff.
+int DiffMode(int argc, char** argv) {
+  const std::string kind = argc > 2 ? argv[2] : "";
+  const char* paths[2] = {argv[argc - 2], argv[argc - 1]};
+  uint64_t count = 0;
+  uint64_t each = 0;
+  for (int side = 0; side < 2; ++side) {
+    const bool changed = side == 1;
+    bool ok = false;
+    if (kind == "files" && argc == 6 && ParseCount(argv[3], 2047, &count)) {
+      std::FILE* file = std::fopen(paths[side], "wb");
+      if (file != nullptr) {
+        // Files of 1 MiB, as many as the mebibytes asked for.
+        ok =
+            romscope::bench::WriteFilesImage(file, static_cast<uint32_t>(count), 1u << 20, changed);
+        ok = std::fclose(file) == 0 && ok;
+      }
+    } else if (kind == "records" && argc == 6 && ParseCount(argv[3], 100000000, &count)) {
+      ok = WriteBytes(paths[side],
+                      romscope::bench::DiffRecordsImage(static_cast<uint32_t>(count), changed));
+    } else if (kind == "symbols" && argc == 7 && ParseCount(argv[3], 2048, &count) &&
+               ParseCount(argv[4], 8192, &each)) {
+      ok = WriteBytes(paths[side],
+                      romscope::bench::DiffSymbolsImage(static_cast<uint32_t>(count),
+                                                        static_cast<uint32_t>(each), changed));
+    } else if (kind == "hostile" && argc == 7 && romscope::bench::IsDiffLayout(argv[3]) &&
+               (std::string(argv[4]) == "same" || std::string(argv[4]) == "distinct")) {
+      ok = WriteBytes(paths[side], romscope::bench::DiffHostileImage(
+                                       argv[3], std::string(argv[4]) == "same", changed));
+    } else {
+      return Usage();
+    }
+    if (!ok) {
+      std::fprintf(stderr, "gen_image: %s: %s\n", paths[side], std::strerror(errno));
+      return 1;
+    }
+  }
+  std::printf("%s, %s: a pair of images for -diff (%s)\n", paths[0], paths[1], kind.c_str());
   return 0;
 }
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "files") return FilesMode(argv[2], argv[3]);
+  if (argc >= 3 && std::string(argv[1]) == "diff") return DiffMode(argc, argv);
   if (argc == 6 && std::string(argv[1]) == "hostile") {
     return HostileMode(argv[2], argv[3], argv[4], argv[5]);
   }

@@ -15,8 +15,13 @@
 # and records of 64 bytes every 16 bytes, most of which go into the index's
 # tree.
 #
+# Then -diff on the hostile matching layouts (2,340 files of one name, 65,535
+# sections in one module, 1,000,000 records at one start address), each next
+# to the same count of items with keys of their own.
+#
 # Goals: worst / friendly <= 2 for every layout; the issue's layout, worst
-# order, well under 0.5 s; at most 40 bytes per record at peak.
+# order, well under 0.5 s; at most 40 bytes per record at peak; each
+# matching layout within 2 times its twin.
 #
 # Usage: bench/worst_case.sh [BUILD TMP]
 #   BUILD  a Release build with gen_image and romscope (default: builds
@@ -97,6 +102,29 @@ for layout in issue nested overlap duplicates late names; do
     "$goal" "$verdict")")
 done
 
+echo "== diff matching" >&2
+# -diff on each hostile matching layout (bench_images.h: 2,340 files of one
+# name, 65,535 sections of one module, 1,000,000 records at one start
+# address) and on its twin of as many items with keys of their own; the new
+# image lacks the first item, so that no list pairs by position.
+diff_of() { "$romscope" -diff "$@" || [ $? -eq 1 ]; }
+diff_rows=()
+for layout in files sections records; do
+  for key in same distinct; do
+    "$build/gen_image" diff hostile "$layout" "$key" "$tmp/diff-$layout-$key-old.bin" \
+      "$tmp/diff-$layout-$key-new.bin" >/dev/null
+  done
+  echo "== diff $layout" >&2
+  same=$(median_of diff_of "$tmp/diff-$layout-same-old.bin" "$tmp/diff-$layout-same-new.bin")
+  apart=$(median_of diff_of "$tmp/diff-$layout-distinct-old.bin" \
+    "$tmp/diff-$layout-distinct-new.bin")
+  ratio=$(calc '%.2f' "$same / $apart")
+  verdict=$([ "$(calc '%d' "$ratio <= 2")" = 1 ] && echo met || echo MISSED)
+  diff_rows+=("$(printf '%-11s %9s %9s %6s   %-26s %s' "$layout" "$same" "$apart" "$ratio" \
+    "ratio <= 2" "$verdict")")
+  rm -f "$tmp"/diff-"$layout"-*.bin
+done
+
 echo "== memory" >&2
 # peak_rss MODE: the median peak RSS of a scan of the gen_image MODE image of
 # $records records and one the locator reads, as "KIB BYTES_PER_RECORD".
@@ -130,6 +158,15 @@ printf '%-11s %9s %9s %6s   %-26s %s\n' layout worst friendly ratio goal verdict
 printf '%s\n' "${rows[@]}"
 echo "    \$ $build/gen_image hostile LAYOUT worst|friendly $entries IMAGE"
 echo "    \$ $romscope -obj IMAGE > /dev/null   (names: -toc -sym)"
+echo
+echo "matching on hostile layouts: romscope -diff OLD NEW, the new image without the first"
+echo "item; one key for all (files: 2,340 of one name; sections: 65,535 in one module;"
+echo "records: 1,000,000 at one start) next to as many keys (2,048 modules of 32 sections),"
+echo "median of $runs runs after a warm-up run (seconds)"
+printf '%-11s %9s %9s %6s   %-26s %s\n' layout one-key apart ratio goal verdict
+printf '%s\n' "${diff_rows[@]}"
+echo "    \$ $build/gen_image diff hostile files|sections|records same|distinct OLD NEW"
+echo "    \$ $romscope -diff OLD NEW > /dev/null"
 echo
 echo "peak RSS of a scan of $records records and one that the locator reads by address,"
 echo "median of $runs runs: records of 16 bytes that do not overlap; records of 64 bytes"

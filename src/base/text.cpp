@@ -5,6 +5,33 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+bool IsHighSurrogate(char32_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Decodes the character at `text[*at]` and moves past it; a malformed
+// sequence gives U+FFFD, moves one byte on and clears *wellFormed.
+char32_t DecodeUtf8(std::string_view text, size_t* at, bool* wellFormed) {
+  char32_t c = 0;
+  const size_t length = Utf8CharacterAt(text, *at, &c);
+  if (length == 0) {
+    ++*at;
+    *wellFormed = false;
+    return kReplacement;
+  }
+  *at += length;
+  return c;
+}
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
 void AppendUtf8(std::string* out, char32_t c) {
   if (c < 0x80) {
     *out += static_cast<char>(c);
@@ -23,63 +50,34 @@ void AppendUtf8(std::string* out, char32_t c) {
   }
 }
 
-bool IsHighSurrogate(char32_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char32_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-// Decodes the character at `text[*at]` and moves past it; a malformed
-// sequence gives U+FFFD, moves one byte on and clears *wellFormed.
-char32_t DecodeUtf8(std::string_view text, size_t* at, bool* wellFormed) {
+size_t Utf8CharacterAt(std::string_view text, size_t at, char32_t* c) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(*at);
+  const unsigned char lead = byte(at);
   size_t length = 0;
-  char32_t c = 0;
+  char32_t value = 0;
   char32_t least = 0;
   if (lead < 0x80) {
-    ++*at;
-    return lead;
+    *c = lead;
+    return 1;
   } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, c = lead & 0x1F, least = 0x80;
+    length = 2, value = lead & 0x1F, least = 0x80;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, c = lead & 0x0F, least = 0x800;
+    length = 3, value = lead & 0x0F, least = 0x800;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, c = lead & 0x07, least = 0x10000;
+    length = 4, value = lead & 0x07, least = 0x10000;
   } else {
-    ++*at;
-    *wellFormed = false;
-    return kReplacement;
+    return 0;
   }
-  if (text.size() - *at < length) {
-    ++*at;
-    *wellFormed = false;
-    return kReplacement;
-  }
+  if (text.size() - at < length) return 0;
   for (size_t i = 1; i < length; ++i) {
-    if ((byte(*at + i) & 0xC0) != 0x80) {
-      ++*at;
-      *wellFormed = false;
-      return kReplacement;
-    }
-    c = (c << 6) | (byte(*at + i) & 0x3F);
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (byte(at + i) & 0x3F);
   }
   // Overlong forms, surrogates and values past U+10FFFF are not characters.
-  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    ++*at;
-    *wellFormed = false;
-    return kReplacement;
-  }
-  *at += length;
-  return c;
+  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+  *c = value;
+  return length;
 }
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
 
 std::string JoinCommandLine(int argc, const char* const* argv) {
   std::string line;

@@ -24,6 +24,13 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsUtf8(std::string_view text);
 
+// The length of the well-formed UTF-8 character at text[at], its code point
+// in *c; 0 when the bytes there are not one.
+size_t Utf8CharacterAt(std::string_view text, size_t at, char32_t* c);
+
+// Appends the UTF-8 form of the code point `c`.
+void AppendUtf8(std::string* text, char32_t c);
+
 // Image bytes as text: each byte becomes the character of the same number
 // (U+0000..U+00FF), UTF-8 encoded, so that any bytes make valid text and can
 // be recovered exactly.

@@ -6,6 +6,7 @@
 #include "report/json/json_printer.h"
 #include "report/map/map.h"
 #include "report/text/text_printer.h"
+#include "report/usage.h"
 #include "rom/inspect.h"
 
 namespace romscope {
@@ -15,9 +16,7 @@ namespace {
 int Finish(Writer& out, Diagnostics& diag, int status, int failure = kExitFailure) {
   out.Flush();
   if (!out.Failed()) return status;
-  if (!out.Sink().ReaderGone()) {
-    diag.Warn("error writing standard output: %s", out.Sink().ErrorText().c_str());
-  }
+  WarnOutputFailed(out, diag);
   return failure;
 }
 
@@ -38,9 +37,14 @@ int RunRomscope(std::string commandLine, HostServices& host, Writer& out, Diagno
   if (host.EnvironmentHas("d_break")) host.DebugBreak();
 
   RunOptions options;
-  if (!ParseCommandLine(commandLine.data(), &options, out)) return Finish(out, diag, kExitUsage);
+  std::string wrongToken;
+  const CommandLineError error = ParseCommandLine(commandLine.data(), &options, &wrongToken);
+  if (error != CommandLineError::kNone) {
+    PrintCommandLineError(out, error, wrongToken);
+    return Finish(out, diag, kExitUsage);
+  }
   if (options.showVersion) {
-    out.Printf("romscope %s\n", ROMSCOPE_VERSION);
+    PrintVersion(out, ROMSCOPE_VERSION);
     return Finish(out, diag, kExitOk);
   }
   if (options.showHelp) {

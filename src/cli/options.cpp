@@ -33,31 +33,6 @@ bool SetOption(const char* token, RunOptions* options) {
 
 }  // namespace
 
-void PrintUsage(Writer& out) {
-  out.Put(
-      "Usage: romscope [ options ] <filename>\r\n"
-      "Options:\r\n"
-      "  -d[ata]     Prints all data bytes (potentially huge output!)\r\n"
-      "  -t[oc]      Prints Table of Contents\r\n"
-      "  -o[bj]      Prints Table of Contents and Objects Information\r\n"
-      "  -r[ec]      Prints Record Information\r\n"
-      "  -sym        Prints Profiling Symbol Information\r\n");
-}
-
-void PrintHelp(Writer& out) {
-  PrintUsage(out);
-  out.Put(
-      "  -c[heckfiles] Warns of each file whose data is not inside one record\r\n"
-      "  -json       Prints everything as one JSON document (see romscope(1))\r\n"
-      "  -diff OLD NEW  Prints what changed from image OLD to image NEW\r\n"
-      "  -map        Prints an SVG picture of the image's address space\r\n"
-      "  -flat       Writes the memory image, from its start, to standard output\r\n"
-      "  -fill=0xHH  The byte -flat writes where no record lies (0x00)\r\n"
-      "  -srec       Writes the memory image as Motorola S-records\r\n"
-      "  -ihex       Writes the memory image as Intel HEX\r\n"
-      "  -extract=DIR  Writes every file and module section into folder DIR\r\n");
-}
-
 namespace {
 
 // The mode a token names, for the options that choose one.
@@ -105,36 +80,37 @@ bool ParseFill(const char* value, uint8_t* fill) {
   return true;
 }
 
-// What is wrong with an option that takes a value, or null when it is
-// right (or is no such option: `*taken` tells).
-const char* ValueOption(const char* token, RunOptions* options, RunMode* mode, bool* taken) {
+// What is wrong with an option that takes a value (kNone when it is right,
+// or is no such option: `*taken` tells).
+CommandLineError ValueOption(const char* token, RunOptions* options, RunMode* mode, bool* taken) {
   *taken = true;
   if (std::strncmp(token, "-fill=", 6) == 0) {
-    return ParseFill(token + 6, &options->fillByte) ? nullptr : "Bad fill byte";
+    return ParseFill(token + 6, &options->fillByte) ? CommandLineError::kNone
+                                                    : CommandLineError::kBadFill;
   }
-  if (std::strcmp(token, "-fill") == 0) return "Bad fill byte";
+  if (std::strcmp(token, "-fill") == 0) return CommandLineError::kBadFill;
   if (std::strncmp(token, "-extract=", 9) == 0) {
-    if (token[9] == '\0') return "Folder required";
+    if (token[9] == '\0') return CommandLineError::kFolderRequired;
     options->extractDir = token + 9;
     *mode = RunMode::kExtract;
-    return nullptr;
+    return CommandLineError::kNone;
   }
-  if (std::strcmp(token, "-extract") == 0) return "Folder required";
+  if (std::strcmp(token, "-extract") == 0) return CommandLineError::kFolderRequired;
   *taken = false;
-  return nullptr;
+  return CommandLineError::kNone;
 }
 
-// Ends the reading with a message about `token` and the usage text.
-int Refuse(Writer& out, const char* message, const char* token, char* cursor, char savedChar) {
-  out.Printf("%s... %s\n", message, token);
-  PrintUsage(out);
-  *cursor = savedChar;  // leave the line as it was given
-  return 0;
+// Ends the reading at `token`, leaving the line as it was given.
+CommandLineError Refuse(CommandLineError error, const char* token, char* cursor, char savedChar,
+                        std::string* wrongToken) {
+  *wrongToken = token;
+  *cursor = savedChar;
+  return error;
 }
 
 }  // namespace
 
-int ParseCommandLine(char* commandLine, RunOptions* options, Writer& out) {
+CommandLineError ParseCommandLine(char* commandLine, RunOptions* options, std::string* wrongToken) {
   char* cursor = commandLine;
   char savedChar = *commandLine;
   NextToken(cursor, savedChar);  // the program name
@@ -146,38 +122,32 @@ int ParseCommandLine(char* commandLine, RunOptions* options, Writer& out) {
     if (std::strcmp(token, "--help") == 0 || std::strcmp(token, "--version") == 0) {
       (token[2] == 'h' ? options->showHelp : options->showVersion) = 1;
       *cursor = savedChar;
-      return 1;
+      return CommandLineError::kNone;
     }
     RunMode mode = options->mode;
     bool taken = false;
-    if (const char* wrong = ValueOption(token, options, &mode, &taken)) {
-      return Refuse(out, wrong, token, cursor, savedChar);
+    const CommandLineError wrong = ValueOption(token, options, &mode, &taken);
+    if (wrong != CommandLineError::kNone) {
+      return Refuse(wrong, token, cursor, savedChar, wrongToken);
     }
     if (taken || ModeOption(token, &mode)) {
       // One tool a run: the report or one of the others.
       if (options->mode != RunMode::kReport && mode != options->mode) {
-        return Refuse(out, "Only one of -diff, -map, -flat, -srec, -ihex, -extract", token, cursor,
-                      savedChar);
+        return Refuse(CommandLineError::kToolConflict, token, cursor, savedChar, wrongToken);
       }
       options->mode = mode;
       continue;
     }
-    if (token[0] == '-') return Refuse(out, "Unknown option", token, cursor, savedChar);
+    if (token[0] == '-') {
+      return Refuse(CommandLineError::kUnknownOption, token, cursor, savedChar, wrongToken);
+    }
     options->earlierPath = std::move(options->inputPath);
     options->inputPath = token;
     ++names;
   }
-  if (names == 0) {
-    out.Put("Filename required\n");
-    PrintUsage(out);
-    return 0;
-  }
-  if (options->mode == RunMode::kDiff && names < 2) {
-    out.Put("Two filenames required: -diff OLD NEW\n");
-    PrintUsage(out);
-    return 0;
-  }
-  return 1;
+  if (names == 0) return CommandLineError::kFilenameRequired;
+  if (options->mode == RunMode::kDiff && names < 2) return CommandLineError::kTwoFilenames;
+  return CommandLineError::kNone;
 }
 
 }  // namespace romscope

@@ -25,6 +25,12 @@ bool ImageReader::InRecordSpace(uint32_t address, uint32_t length, uint32_t bias
   return index_.AnyHolder(a, a + length);
 }
 
+uint32_t ImageReader::Holder(uint32_t address, uint64_t length, uint32_t bias) {
+  EnsureIndex();
+  const uint64_t a = static_cast<uint32_t>(address + bias);
+  return index_.FirstHolder(a, a + length);
+}
+
 bool ImageReader::ReadString(char* dst, size_t capacity, uint32_t address, uint32_t bias) {
   if (capacity > 0) dst[0] = '\0';
   EnsureIndex();

@@ -43,6 +43,12 @@ class ImageReader {
   // True when one record holds [address + bias, address + bias + length].
   bool InRecordSpace(uint32_t address, uint32_t length, uint32_t bias);
 
+  // The record, first in table order, that holds [address + bias, address +
+  // bias + length] whole: the one that ReadImage reads such a range from and
+  // whose existence InRecordSpace tells; kNoRecord when none does.
+  static constexpr uint32_t kNoRecord = RecordIndex::kNone;
+  uint32_t Holder(uint32_t address, uint64_t length, uint32_t bias);
+
   // The bytes that one-byte reads at address, address + 1, ... would give, as
   // far as one record serves them (up to the next address where the first
   // holder can change, and never past 2^32) and as far as the reader's

@@ -66,6 +66,9 @@ void ScanRecords(ImageFile& file, bool readData, RecordConsumer& consumer, const
     }
     if (readData) {
       ReadRecordData(file, item, scratch, consumer, stop);
+      // A read that failed inside the data leaves the position there; the
+      // next header follows the whole record, as when the data is skipped.
+      file.Skip(item.record.dataOffset + item.record.length - file.Tell());
     } else {
       file.Skip(item.record.length);
     }

@@ -33,14 +33,14 @@ void Collector::Begin(const ImageItem& image) {
   c_.image = image;
 }
 
+uint8_t CollectedImage::RecordFlags(const RecordItem& record) {
+  if (!record.dataRead) return 0;
+  return kDataRead | (record.ChecksumValid() ? kChecksumValid : 0) |
+         (record.dataComplete ? kDataComplete : 0);
+}
+
 void Collector::Record(const RecordItem& record) {
-  uint8_t flags = 0;
-  if (record.dataRead) {
-    flags = CollectedImage::kDataRead |
-            (record.ChecksumValid() ? CollectedImage::kChecksumValid : 0) |
-            (record.dataComplete ? CollectedImage::kDataComplete : 0);
-  }
-  c_.recordFlags.push_back(flags);
+  c_.recordFlags.push_back(CollectedImage::RecordFlags(record));
 }
 
 void Collector::Candidate(const TocCandidate& candidate) {

@@ -91,6 +91,9 @@ struct CollectedImage {
   // The symbol's name as the pool keeps it (for a cut name: its prefix and
   // the hash of the whole).
   std::string_view SymbolName(const CollectedSymbol& symbol) const;
+
+  // The flags kept for a record as the scan hands it over.
+  static uint8_t RecordFlags(const RecordItem& record);
 };
 
 class Collector : public InspectionConsumer {

@@ -23,7 +23,10 @@ Parsed Parse(std::string line) {
   StringSink sink;
   {
     Writer out(sink);
-    parsed.result = ParseCommandLine(line.data(), &parsed.options, out);
+    std::string token;
+    const CommandLineError error = ParseCommandLine(line.data(), &parsed.options, &token);
+    PrintCommandLineError(out, error, token);
+    parsed.result = error == CommandLineError::kNone ? 1 : 0;
   }
   parsed.out = sink.text;
   return parsed;

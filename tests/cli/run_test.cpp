@@ -195,6 +195,20 @@ TEST(RunTest, JsonRunsThatCannotInspectTheFile) {
                            R"("text":"Missing initial signature (BOOOFF\n). Not a BIN file"}})"
                            "\n");
   EXPECT_EQ(wrong.status, 1);
+
+  // The path is kept as it is when it is UTF-8, a character ending right at
+  // its end included, and otherwise shown byte by byte.
+  const std::pair<const char*, const char*> paths[] = {
+      {"caf\xC3\xA9", "caf\xC3\xA9"},                 // e acute, the last two bytes
+      {"\xE2\x82\xAC", "\xE2\x82\xAC"},               // the euro sign, nothing else
+      {"caf\xC3", "caf\xC3\x83"},                     // a lead byte alone: A tilde
+      {"\xF0\x9F\x98", "\xC3\xB0\xC2\x9F\xC2\x98"}};  // a character cut short
+  for (const auto& [path, shown] : paths) {
+    const RunResult run = RunOnImage(std::string("romscope -json ") + path, EmptyImage());
+    EXPECT_EQ(run.out.substr(0, run.out.find(",\"image\"")),
+              std::string(R"({"format":"romscope-json","version":1,"file":")") + shown + "\"")
+        << path;
+  }
 }
 
 }  // namespace

@@ -187,5 +187,26 @@ TEST(RecordScanTest, ReadErrorAtARecordHeaderEndsTheScanQuietly) {
   EXPECT_EQ(result.status, 0);
 }
 
+// A read error inside a record's data ends the reading of that record only:
+// the scan goes on from the record's end, as it does when it skips the data,
+// so -data lists the records -rec lists and never takes data for a header.
+TEST(RecordScanTest, ReadErrorInsideRecordDataLeavesTheRecordListAsWithoutData) {
+  FakeHost host;
+  host.files["image.bin"] = Start()
+                                .Record(0x10000, Bytes(100000, 0x01))
+                                .Record(0x30000, "efgh")
+                                .Terminator(0x10000)
+                                .Build();
+  host.failFrom["image.bin"] = 15 + 12 + 70000;  // in the record's second chunk
+  const std::string recordLine =
+      "Record [  0] : Start = 0x00010000, Length = 0x000186A0, Chksum = 0x000186A0\n";
+  const RunResult rec = RunWithHost("romscope -r image.bin", host);
+  EXPECT_EQ(rec.out, Banner() + kHeaderLine + recordLine + "Done.\n");
+  const RunResult data = RunWithHost("romscope -d image.bin", host);
+  const std::string firstChunk = data.out.substr(0, data.out.find("\n Chksum error"));
+  EXPECT_EQ(data.out, firstChunk + "\n Chksum error found in this record\nDone.\n");
+  EXPECT_EQ(data.out.rfind("Record ["), data.out.find("Record ["));
+}
+
 }  // namespace
 }  // namespace romscope::testing

@@ -57,6 +57,17 @@ void JsonWriter::Number(uint64_t number) {
   out_.Commit(static_cast<size_t>(PutDecimal(p, number, 0) - p));
 }
 
+void JsonWriter::Signed(int64_t number) {
+  Separate();
+  char* p = out_.Reserve(21);
+  char* at = p;
+  if (number < 0) *at++ = '-';
+  // The magnitude in unsigned arithmetic, so that INT64_MIN has one too.
+  const uint64_t magnitude =
+      number < 0 ? ~static_cast<uint64_t>(number) + 1 : static_cast<uint64_t>(number);
+  out_.Commit(static_cast<size_t>(PutDecimal(at, magnitude, 0) - p));
+}
+
 void JsonWriter::Boolean(bool flag) {
   Separate();
   out_.Put(flag ? "true" : "false");

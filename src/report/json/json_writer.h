@@ -25,6 +25,8 @@ class JsonWriter {
   void Key(const char* key);
 
   void Number(uint64_t number);
+  // A number that may be below zero (a difference of sizes).
+  void Signed(int64_t number);
   void Boolean(bool flag);
   void Null();
   // Text that is UTF-8 already.

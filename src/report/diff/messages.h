@@ -1,0 +1,29 @@
+// The comparison's own texts: its diagnostics, the words of its output, each
+// written once. The messages of the inspections themselves are the
+// catalogue's (report/catalogue.h).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "report/diff/change.h"
+#include "rom/items.h"
+
+namespace romscope {
+
+// The standard error line for an image that cannot be compared (without
+// "romscope: "), for `path` as given.
+std::string UnusableText(const ImageItem& image);
+
+// The problem of a collection that stopped at its item budget.
+std::string IncompleteText(std::string_view path);
+
+// The kind as the JSON document names it ("copySection"), and as the text
+// names its block and its summary ("copySections").
+const char* KindName(ChangeKind kind);
+const char* KindPlural(ChangeKind kind);
+const char* ChangeName(ChangeType type);
+// "same", "changed", "unknown"; null for kNone.
+const char* ContentName(Content content);
+
+}  // namespace romscope
