@@ -119,6 +119,9 @@ int FilesMode(const char* countText, const char* path) {
     return 1;
   }
   std::printf("%s: %" PRIu64 " files, %zu file bytes\n", path, count, image.size());
+  return 0;
+}
+
 // gen_image diff KIND ... OLD NEW: the two images of a pair for -diff.
 int DiffMode(int argc, char** argv) {
   const std::string kind = argc > 2 ? argv[2] : "";
