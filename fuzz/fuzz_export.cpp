@@ -2,6 +2,7 @@
 // give well-formed lines with right checksums; the extraction writes into a
 // real temporary folder, which must then hold only what its listing says,
 // nothing but plain files and folders, and nothing beside the folder given.
+#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <random>
@@ -221,7 +222,11 @@ fs::path FreshRoot() {
   const fs::path shm = "/dev/shm";
   const fs::path temp = fs::is_directory(shm, error) ? shm : fs::temp_directory_path(error);
   for (;;) {
-    fs::path root = temp / ("romscope-fuzz-" + std::to_string(random()) + std::to_string(random()));
+    // Short names: a path of the tool's longest names (200 bytes) must stay
+    // within what the C++ library removes on Windows (260 characters).
+    char name[16];
+    std::snprintf(name, sizeof name, "rsf%08x", random());
+    fs::path root = temp / name;
     if (fs::create_directory(root, error)) return root;
     if (error) Finding("-extract: no temporary folder", root.string() + ": " + error.message());
   }
@@ -260,7 +265,7 @@ void CheckTree(const fs::path& root, const fs::path& out, const nlohmann::json& 
 // The JSON listing, into a real folder, checked against the listing.
 void RunExtraction(const uint8_t* data, size_t size) {
   const fs::path root = FreshRoot();
-  const fs::path out = root / "out";
+  const fs::path out = root / "o";
   const std::string folder = out.u8string();
   // The command line is split at blanks: a temporary folder with one in its
   // name cannot be given.
@@ -280,7 +285,10 @@ void RunExtraction(const uint8_t* data, size_t size) {
     }
   }
   std::error_code error;
-  fs::remove_all(root, error);
+  if (fs::remove_all(root, error) == static_cast<std::uintmax_t>(-1) || error) {
+    std::fprintf(stderr, "fuzz: could not remove %s: %s\n", root.string().c_str(),
+                 error.message().c_str());
+  }
 }
 
 }  // namespace
