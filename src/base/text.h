@@ -29,7 +29,7 @@ bool IsUtf8(std::string_view text);
 size_t Utf8CharacterAt(std::string_view text, size_t at, char32_t* c);
 
 // Appends the UTF-8 form of the code point `c`.
-void AppendUtf8(std::string* text, char32_t c);
+void AppendUtf8(std::string* out, char32_t c);
 
 // Image bytes as text: each byte becomes the character of the same number
 // (U+0000..U+00FF), UTF-8 encoded, so that any bytes make valid text and can
