@@ -49,17 +49,20 @@ class BudgetSink : public OutputSink {
 // Keeps the output up to a budget, for a document to be checked.
 class KeepingSink : public OutputSink {
  public:
+  explicit KeepingSink(size_t budget = 4 << 20) : budget_(budget) {}
   bool Write(const char* data, size_t size) override {
-    if (size > kBudget - text.size()) {
+    if (size > budget_ - text.size()) {
       cut = true;
       return false;
     }
     text.append(data, size);
     return true;
   }
-  static constexpr size_t kBudget = 4 << 20;
   std::string text;
   bool cut = false;
+
+ private:
+  size_t budget_;
 };
 
 // Reports a finding with the start of the output it is about, and aborts.

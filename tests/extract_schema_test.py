@@ -20,7 +20,7 @@ import subprocess
 import sys
 import tempfile
 
-SKIPPED = 77
+from schema_support import SKIPPED, images_named, load_validator, parse_document
 
 
 def tree_of(folder):
@@ -41,16 +41,8 @@ def check(romscope, validator, image, scratch):
     out = os.path.join(scratch, "json")
     run = subprocess.run([romscope, "-extract=" + out, "-json", image], capture_output=True,
                          timeout=60)
-    text = run.stdout
-    if not text.endswith(b"\n") or text.count(b"\n") != 1:
-        problems.append("not one line ending in its line break")
-    try:
-        listing = json.loads(text.decode("utf-8"))
-    except ValueError as error:
-        return problems + ["not a JSON document in UTF-8: %s" % error]
-    for error in validator.iter_errors(listing):
-        where = "/".join(str(part) for part in error.absolute_path)
-        problems.append("schema: %s at /%s" % (error.message[:200], where))
+    listing, found = parse_document(run.stdout, validator)
+    problems += found
     if problems:
         return problems
     entries = listing["entries"]
@@ -84,26 +76,10 @@ def main():
         print(__doc__)
         return 2
     romscope, schema_path = sys.argv[1], sys.argv[2]
-    try:
-        import jsonschema
-    except ImportError:
-        print("skipped: python3-jsonschema is not installed (Debian: apt-get install "
-              "python3-jsonschema)")
+    validator = load_validator(schema_path)
+    if validator is None:
         return SKIPPED
-    if not hasattr(jsonschema, "Draft202012Validator"):
-        print("skipped: python3-jsonschema has no draft 2020-12 validator")
-        return SKIPPED
-    with open(schema_path, encoding="utf-8") as file:
-        schema = json.load(file)
-    jsonschema.Draft202012Validator.check_schema(schema)
-    validator = jsonschema.Draft202012Validator(schema)
-
-    images = []
-    for name in sys.argv[3:]:
-        if os.path.isdir(name):
-            images += sorted(os.path.join(name, entry) for entry in os.listdir(name))
-        else:
-            images.append(name)
+    images = images_named(sys.argv[3:])
     failed = 0
     scratch_root = tempfile.mkdtemp(prefix="romscope-extract-test-")
     try:
