@@ -14,23 +14,9 @@ namespace {
 constexpr size_t kLargestMap = 8 << 20;
 constexpr size_t kMostElements = 12000;
 
-class MapSink : public OutputSink {
- public:
-  bool Write(const char* data, size_t size) override {
-    if (size > kLargestMap - text.size()) {
-      cut = true;
-      return false;
-    }
-    text.append(data, size);
-    return true;
-  }
-  std::string text;
-  bool cut = false;
-};
-
 std::string MapOf(const uint8_t* data, size_t size, int* status) {
   FuzzHost host(data, size);
-  MapSink outSink;
+  KeepingSink outSink(kLargestMap);
   NullSink errSink;
   {
     Writer out(outSink, 1 << 16);

@@ -24,27 +24,34 @@ RunResult RunPair(const std::string& options, const Bytes& oldImage, const Bytes
 
 const char kHeading[] = "         old          new        delta  change   toc  name\n";
 
+// Records at the same and at other starts, a failing checksum, cut data.
+Bytes OldRecordsImage() {
+  return BinBuilder()
+      .Header(0x1000, 0x10000)
+      .Record(0x1000, "abcd")
+      .RecordWithChecksum(0x2000, BytesOf("xy"), 0x1234)
+      .Record(0x3000, "AAAA")
+      .Record(0x3000, "BBBB")
+      .RawRecord(0x5000, 16, 0x50, BytesOf("CCCC"))  // cut: no terminator
+      .Build();
+}
+
+Bytes NewRecordsImage() {
+  return BinBuilder()
+      .Header(0x1000, 0x10000)
+      .Record(0x1000, "abce")
+      .Record(0x2000, "xy")
+      .Record(0x3000, "BBBB")
+      .Record(0x6000, "new!")
+      .RawRecord(0x5000, 16, 0x50, BytesOf(std::string(16, 'C')))
+      .Terminator(0x1000)
+      .Build();
+}
+
 // Records matched by start address, the second record at a start with the
 // second; checksums, their verdicts, cut data and the bytes themselves.
 TEST(DiffTest, RecordsByStartAddressWithTheirVerdictsAndBytes) {
-  const Bytes oldImage = BinBuilder()
-                             .Header(0x1000, 0x10000)
-                             .Record(0x1000, "abcd")
-                             .RecordWithChecksum(0x2000, BytesOf("xy"), 0x1234)
-                             .Record(0x3000, "AAAA")
-                             .Record(0x3000, "BBBB")
-                             .RawRecord(0x5000, 16, 0x50, BytesOf("CCCC"))  // cut: no terminator
-                             .Build();
-  const Bytes newImage = BinBuilder()
-                             .Header(0x1000, 0x10000)
-                             .Record(0x1000, "abce")
-                             .Record(0x2000, "xy")
-                             .Record(0x3000, "BBBB")
-                             .Record(0x6000, "new!")
-                             .RawRecord(0x5000, 16, 0x50, BytesOf(std::string(16, 'C')))
-                             .Terminator(0x1000)
-                             .Build();
-  const RunResult run = RunPair("", oldImage, newImage);
+  const RunResult run = RunPair("", OldRecordsImage(), NewRecordsImage());
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.status, 1);
   ExpectSameText(run.out,
@@ -242,24 +249,7 @@ TEST(DiffTest, EveryKindOfItemInATableOfContents) {
 
 // The document of the records pair above, member by member.
 TEST(DiffTest, RecordsDocument) {
-  const Bytes oldImage = BinBuilder()
-                             .Header(0x1000, 0x10000)
-                             .Record(0x1000, "abcd")
-                             .RecordWithChecksum(0x2000, BytesOf("xy"), 0x1234)
-                             .Record(0x3000, "AAAA")
-                             .Record(0x3000, "BBBB")
-                             .RawRecord(0x5000, 16, 0x50, BytesOf("CCCC"))
-                             .Build();
-  const Bytes newImage = BinBuilder()
-                             .Header(0x1000, 0x10000)
-                             .Record(0x1000, "abce")
-                             .Record(0x2000, "xy")
-                             .Record(0x3000, "BBBB")
-                             .Record(0x6000, "new!")
-                             .RawRecord(0x5000, 16, 0x50, BytesOf(std::string(16, 'C')))
-                             .Terminator(0x1000)
-                             .Build();
-  const RunResult run = RunPair("-json", oldImage, newImage);
+  const RunResult run = RunPair("-json", OldRecordsImage(), NewRecordsImage());
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.status, 1);
   ASSERT_EQ(run.out.find('\n'), run.out.size() - 1);
