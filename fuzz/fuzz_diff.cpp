@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "cli/driver.h"
+#include "compare/compare.h"
 #include "fuzz/fuzz_host.h"
 #include "image/record_scan.h"
-#include "report/diff/compare.h"
 #include "report/diff/diff_json.h"
 #include "report/diff/diff_text.h"
 
@@ -135,8 +135,8 @@ void ComparePair(PairHost& host) {
   ComparedImages pair(o, n);
   Comparison comparison;
   CompareInspections(pair, &comparison);
-  if (o.collected.recordFlags != ScannedVerdicts(host, "old.bin") ||
-      n.collected.recordFlags != ScannedVerdicts(host, "new.bin")) {
+  if (pair.records.OldFlags() != ScannedVerdicts(host, "old.bin") ||
+      pair.records.NewFlags() != ScannedVerdicts(host, "new.bin")) {
     Finding("-diff: the record pass's verdicts are not the scan's", "");
   }
   bool cut = false;

@@ -9,6 +9,7 @@
 #include "image/bin_format.h"
 #include "image/image_file.h"
 #include "image/image_reader.h"
+#include "image/record_reader.h"
 #include "image/record_table.h"
 
 namespace romscope {
@@ -17,11 +18,13 @@ namespace romscope {
 static_assert(kScratchSize == ImageReader::kMaxRead);
 
 struct Image {
-  explicit Image(ByteSource& source) : file(source), reader(file, records) {}
+  explicit Image(ByteSource& source) : file(source), data(file), reader(data, records) {}
   Image(const Image&) = delete;
   Image& operator=(const Image&) = delete;
 
   ImageFile file;
+  // Where the records' data lies: for a BIN file, the file itself.
+  RecordReader data;
   BinHeader header;
   RecordTable records;
   // Reads by address once the scan has filled `records`.

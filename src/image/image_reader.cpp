@@ -5,8 +5,8 @@
 
 namespace romscope {
 
-ImageReader::ImageReader(ImageFile& file, const RecordTable& records)
-    : file_(file), records_(records) {}
+ImageReader::ImageReader(RecordReader& data, const RecordTable& records)
+    : data_(data), records_(records) {}
 
 bool ImageReader::ReadImage(uint8_t* dst, uint32_t address, uint64_t size, uint32_t bias) {
   if (size > kMaxRead) return false;
@@ -15,7 +15,7 @@ bool ImageReader::ReadImage(uint8_t* dst, uint32_t address, uint64_t size, uint3
   const uint32_t holder = index_.FirstHolder(a, a + size);
   if (holder == kNone) return false;
   const RecordInfo record = records_[holder];
-  return file_.ReadAt(record.dataOffset + (a - record.start), dst, static_cast<size_t>(size)) ==
+  return data_.ReadStore(record.dataOffset + (a - record.start), dst, static_cast<size_t>(size)) ==
          static_cast<int64_t>(size);
 }
 
@@ -59,7 +59,7 @@ bool ImageReader::TryString(const RecordInfo& record, uint64_t a, char* dst, siz
   if (capacity == 0) return true;
   size_t keep = static_cast<size_t>(std::min<uint64_t>(nul - from, capacity - 1));
   if (keep > 0 &&
-      file_.ReadAt(from, reinterpret_cast<uint8_t*>(dst), keep) != static_cast<int64_t>(keep)) {
+      data_.ReadStore(from, reinterpret_cast<uint8_t*>(dst), keep) != static_cast<int64_t>(keep)) {
     dst[0] = '\0';
     return false;
   }
@@ -78,7 +78,7 @@ bool ImageReader::FindNul(uint64_t from, uint64_t limit, uint64_t* at) {
       continue;
     }
     size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof block, limit - position));
-    int64_t got = file_.ReadAt(position, block, want);
+    int64_t got = data_.ReadStore(position, block, want);
     if (got <= 0) break;
     const void* nul = std::memchr(block, 0, static_cast<size_t>(got));
     if (nul != nullptr) {
@@ -146,9 +146,9 @@ const uint8_t* ImageReader::WindowAt(uint64_t offset, uint64_t wanted, size_t* a
     Window& w = windows_[k];
     if (w.bytes.empty()) w.bytes.resize(kMaxRead);
     const size_t size = static_cast<size_t>(std::clamp<uint64_t>(wanted, kMinWindow, kMaxRead));
-    int64_t got = file_.ReadAt(offset, w.bytes.data(), size);
+    int64_t got = data_.ReadStore(offset, w.bytes.data(), size);
     // A failed read may lie beyond this byte: this byte alone decides.
-    if (got < 0) got = file_.ReadAt(offset, w.bytes.data(), 1);
+    if (got < 0) got = data_.ReadStore(offset, w.bytes.data(), 1);
     if (got <= 0) {
       w.size = 0;
       return nullptr;

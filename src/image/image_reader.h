@@ -13,8 +13,8 @@
 #include <map>
 #include <vector>
 
-#include "image/image_file.h"
 #include "image/record_index.h"
+#include "image/record_reader.h"
 #include "image/record_table.h"
 
 namespace romscope {
@@ -26,7 +26,7 @@ class ImageReader {
 
   // `records` must be complete when the first read comes: the index is built
   // then, so that a run that reads nothing by address does not pay for it.
-  ImageReader(ImageFile& file, const RecordTable& records);
+  ImageReader(RecordReader& data, const RecordTable& records);
 
   // Reads `size` bytes (1 to kMaxRead) at address + bias (32-bit, wrapping)
   // from the first record that holds them; no later record is tried when that
@@ -74,7 +74,7 @@ class ImageReader {
   // now; null when the byte at `offset` cannot be read.
   const uint8_t* WindowAt(uint64_t offset, uint64_t wanted, size_t* available);
 
-  ImageFile& file_;
+  RecordReader& data_;
   const RecordTable& records_;
   bool indexed_ = false;
   RecordIndex index_;

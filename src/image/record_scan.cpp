@@ -1,9 +1,9 @@
 #include "image/record_scan.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "base/le.h"
+#include "image/record_reader.h"
 
 namespace romscope {
 namespace {
@@ -15,22 +15,22 @@ bool ReadWord(ImageFile& file, uint32_t* value) {
   return true;
 }
 
-// Reads the record's data from the file's current position in chunks of the
-// scratch buffer's size. A chunk that comes up short (the record runs past
-// the end of the file) is neither handed over nor summed.
+// Reads the record's data through the one reader of record data: whole
+// chunks of the scratch buffer's size, each summed and handed over; a chunk
+// that comes up short (the record runs past the end of the file) is neither.
 void ReadRecordData(ImageFile& file, RecordItem& item, uint8_t* scratch, RecordConsumer& consumer,
                     const StopSignal& stop) {
+  RecordReader data(file);
+  RecordReader::Reading reading(data, item.record);
   item.dataRead = true;
-  uint32_t remaining = item.record.length;
-  while (remaining > 0 && !stop.Stopped()) {
-    const size_t chunk = std::min<uint32_t>(remaining, kScratchSize);
-    if (file.Read(scratch, chunk) != static_cast<int64_t>(chunk)) break;
-    remaining -= static_cast<uint32_t>(chunk);
-    item.sum += SumBytes(scratch, chunk);
+  while (!stop.Stopped()) {
+    const size_t chunk = reading.Next(scratch);
+    if (chunk == 0) break;
+    item.sum = reading.Sum();
     consumer.RecordData(item, item.bytesRead, scratch, chunk);
-    item.bytesRead += static_cast<uint32_t>(chunk);
+    item.bytesRead = reading.BytesRead();
   }
-  item.dataComplete = remaining == 0;
+  item.dataComplete = reading.Complete();
 }
 
 }  // namespace
@@ -77,27 +77,6 @@ void ScanRecords(ImageFile& file, bool readData, RecordConsumer& consumer, const
     if (stop.Stopped() || !ReadWord(file, &item.record.start)) return;
     item = RecordItem{0, RecordInfo{item.record.start, 0, 0, 0}};
   }
-}
-
-// The 32-bit wrapping sum of the bytes, eight at a time: byte pairs are added
-// into 16-bit lanes, which are emptied before they can overflow.
-uint32_t SumBytes(const uint8_t* data, size_t size) {
-  uint32_t sum = 0;
-  size_t i = 0;
-  constexpr uint64_t kLow = 0x00FF00FF00FF00FFull;
-  while (size - i >= 8) {
-    uint64_t lanes = 0;
-    size_t stop = i + std::min<size_t>((size - i) / 8, 128) * 8;
-    for (; i < stop; i += 8) {
-      uint64_t word;
-      std::memcpy(&word, data + i, 8);
-      lanes += (word & kLow) + ((word >> 8) & kLow);
-    }
-    sum += static_cast<uint32_t>((lanes & 0xFFFF) + ((lanes >> 16) & 0xFFFF) +
-                                 ((lanes >> 32) & 0xFFFF) + (lanes >> 48));
-  }
-  for (; i < size; ++i) sum += data[i];
-  return sum;
 }
 
 }  // namespace romscope

@@ -7,6 +7,7 @@
 #include "base/stop_signal.h"
 #include "image/bin_format.h"
 #include "image/image_file.h"
+#include "image/record_reader.h"
 #include "image/record_table.h"
 
 namespace romscope {
@@ -55,8 +56,5 @@ BinHeaderStatus ReadBinHeader(ImageFile& file, BinHeader* header);
 // scan ends lets the run go on. `scratch` holds kScratchSize bytes.
 void ScanRecords(ImageFile& file, bool readData, RecordConsumer& consumer, const StopSignal& stop,
                  uint8_t* scratch, RecordTable* records);
-
-// The 32-bit wrapping sum of the bytes.
-uint32_t SumBytes(const uint8_t* data, size_t size);
 
 }  // namespace romscope

@@ -74,6 +74,14 @@ struct CollectedToc {
   const std::optional<TableItem>& TableOf(TableItem::Kind kind) const { return tables[kind]; }
 };
 
+// What the flags kept for a record say of its data.
+enum class RecordVerdict : uint8_t {
+  kNotVerified,  // the data was not read
+  kCut,          // the file ends inside the data: its sum is of what is there, no verdict
+  kValid,
+  kWrong,  // the data sums otherwise
+};
+
 struct CollectedImage {
   static constexpr size_t kMaxItems = size_t{8} << 20;
   static constexpr size_t kKeptName = 4096;
@@ -94,6 +102,15 @@ struct CollectedImage {
 
   // The flags kept for a record as the scan hands it over.
   static uint8_t RecordFlags(const RecordItem& record);
+  static RecordVerdict VerdictOf(uint8_t flags) {
+    if ((flags & kDataRead) == 0) return RecordVerdict::kNotVerified;
+    if ((flags & kDataComplete) == 0) return RecordVerdict::kCut;
+    return (flags & kChecksumValid) != 0 ? RecordVerdict::kValid : RecordVerdict::kWrong;
+  }
+  // The verdict on record `index` of the image's table.
+  RecordVerdict Verdict(size_t index) const {
+    return index < recordFlags.size() ? VerdictOf(recordFlags[index]) : RecordVerdict::kNotVerified;
+  }
 };
 
 class Collector : public InspectionConsumer {

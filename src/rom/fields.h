@@ -2,7 +2,8 @@
 // once, in their order on the image, in a static Fields(self, visitor); the
 // decoder, the JSON document and the comparison all walk that list:
 //
-//   v.Field(name, form, value)   a little-endian number (16, 32 or 64 bits)
+//   v.Field(name, form, value[, role])  a little-endian number (16, 32 or 64
+//                                bits); role kAddress marks an address
 //   v.Array(name, form, values)  a row of numbers of the same form
 //   v.Text(name, bytes)          a fixed text field, ended by a NUL inside it
 //   v.Skip(count)                bytes nothing interprets
@@ -20,22 +21,29 @@ namespace romscope {
 
 // How the text report shows a field; a comparison shows its changes alike.
 enum class FieldForm : uint8_t {
-  kHex8,       // "0x%08X"
-  kHex,        // "0x%X"
-  kSigned,     // "%d": counts and sizes, as 32-bit signed numbers
-  kHexLower8,  // "%08x"
-  kHexLower4,  // "%04x"
-  kCpu,        // "0x%04x", a processor type, with its name beside it
-  kFileTime,   // a 64-bit file time, with its date beside it
-  kAttributes  // attribute bits, shown as letters in the file list
+  kHex8,        // "0x%08X"
+  kHex,         // "0x%X"
+  kSigned,      // "%d": counts and sizes, as 32-bit signed numbers
+  kHexLower8,   // "%08x"
+  kHexLower4,   // "%04x"
+  kCpu,         // "0x%04x", a processor type, with its name beside it
+  kFileTime,    // a 64-bit file time, with its date beside it
+  kAttributes,  // attribute bits, shown as letters in the file list
+  kDecimal,     // "%u": the tool's own numbers (record indexes), never a field's
 };
+
+// What a field's value is: an address moves with the image, so a change of
+// addresses alone makes an item moved rather than changed; anything else
+// (sizes, counts, flags) is the item's own.
+enum class FieldRole : uint8_t { kValue, kAddress };
+inline constexpr FieldRole kAddress = FieldRole::kAddress;
 
 // Fills a structure from its bytes.
 class FieldDecoder {
  public:
   constexpr explicit FieldDecoder(const uint8_t* bytes) : cursor_(bytes) {}
   template <typename U>
-  constexpr void Field(const char*, FieldForm, U& value) {
+  constexpr void Field(const char*, FieldForm, U& value, FieldRole = FieldRole::kValue) {
     cursor_.Read(value);
   }
   template <typename U, size_t N>

@@ -28,10 +28,10 @@ struct TOCentry {
     v.Field("dwFileAttributes", FieldForm::kHex, e.dwFileAttributes);
     v.Field("ftTime", FieldForm::kFileTime, e.ftTime);
     v.Field("nFileSize", FieldForm::kSigned, e.nFileSize);
-    v.Field("ulNameOffset", FieldForm::kHex, e.ulNameOffset);
-    v.Field("ulE32Offset", FieldForm::kHex, e.ulE32Offset);
-    v.Field("ulO32Offset", FieldForm::kHex, e.ulO32Offset);
-    v.Field("ulLoadOffset", FieldForm::kHex, e.ulLoadOffset);
+    v.Field("ulNameOffset", FieldForm::kHex, e.ulNameOffset, kAddress);
+    v.Field("ulE32Offset", FieldForm::kHex, e.ulE32Offset, kAddress);
+    v.Field("ulO32Offset", FieldForm::kHex, e.ulO32Offset, kAddress);
+    v.Field("ulLoadOffset", FieldForm::kHex, e.ulLoadOffset, kAddress);
   }
 };
 static_assert(DecodedSize<TOCentry>() == TOCentry::kSize && TOCentry::kSize == kTocEntrySize);
@@ -55,7 +55,7 @@ struct e32_rom {
     v.Field("e32_objcnt", FieldForm::kSigned, e.e32_objcnt);
     v.Field("e32_imageflags", FieldForm::kHex, e.e32_imageflags);
     v.Field("e32_entryrva", FieldForm::kHex, e.e32_entryrva);
-    v.Field("e32_vbase", FieldForm::kHex, e.e32_vbase);
+    v.Field("e32_vbase", FieldForm::kHex, e.e32_vbase, kAddress);
     v.Field("e32_subsysmajor", FieldForm::kHex, e.e32_subsysmajor);
     v.Field("e32_subsysminor", FieldForm::kHex, e.e32_subsysminor);
     v.Field("e32_stackmax", FieldForm::kHex, e.e32_stackmax);
@@ -82,8 +82,8 @@ struct o32_rom {
     v.Field("o32_vsize", FieldForm::kHex, o.o32_vsize);
     v.Field("o32_rva", FieldForm::kHex, o.o32_rva);
     v.Field("o32_psize", FieldForm::kHex, o.o32_psize);
-    v.Field("o32_dataptr", FieldForm::kHex, o.o32_dataptr);
-    v.Field("o32_realaddr", FieldForm::kHex, o.o32_realaddr);
+    v.Field("o32_dataptr", FieldForm::kHex, o.o32_dataptr, kAddress);
+    v.Field("o32_realaddr", FieldForm::kHex, o.o32_realaddr, kAddress);
     v.Field("o32_flags", FieldForm::kHex, o.o32_flags);
   }
 };
@@ -110,8 +110,8 @@ struct FileEntry {
     v.Field("ftTime", FieldForm::kFileTime, f.ftTime);
     v.Field("nFileSize", FieldForm::kSigned, f.nFileSize);
     v.Field("nStoredSize", FieldForm::kSigned, f.nStoredSize);
-    v.Field("ulNameOffset", FieldForm::kHex, f.ulNameOffset);
-    v.Field("ulLoadOffset", FieldForm::kHex8, f.ulLoadOffset);
+    v.Field("ulNameOffset", FieldForm::kHex, f.ulNameOffset, kAddress);
+    v.Field("ulLoadOffset", FieldForm::kHex8, f.ulLoadOffset, kAddress);
   }
 };
 static_assert(DecodedSize<FileEntry>() == FileEntry::kSize && FileEntry::kSize == kFileEntrySize);
@@ -126,8 +126,8 @@ struct CopyEntry {
 
   template <typename Self, typename V>
   static constexpr void Fields(Self& e, V& v) {
-    v.Field("Src", FieldForm::kHex8, e.Src);
-    v.Field("Dest", FieldForm::kHex8, e.Dest);
+    v.Field("Src", FieldForm::kHex8, e.Src, kAddress);
+    v.Field("Dest", FieldForm::kHex8, e.Dest, kAddress);
     v.Field("CLen", FieldForm::kHex, e.CLen);
     v.Field("DLen", FieldForm::kHex, e.DLen);
   }
@@ -143,7 +143,7 @@ struct ExtensionHead {
   template <typename Self, typename V>
   static constexpr void Fields(Self& h, V& v) {
     v.Array("PID", FieldForm::kHex8, h.PID);
-    v.Field("Next", FieldForm::kHexLower8, h.Next);
+    v.Field("Next", FieldForm::kHexLower8, h.Next, kAddress);
   }
 };
 static_assert(DecodedSize<ExtensionHead>() == ExtensionHead::kSize);
@@ -175,10 +175,10 @@ struct ExtensionRecord {
   static constexpr void Fields(Self& r, V& v) {
     v.Text("Name", r.Name);
     v.Field("Type", FieldForm::kHexLower8, r.Type);
-    v.Field("pData", FieldForm::kHexLower8, r.pData);
+    v.Field("pData", FieldForm::kHexLower8, r.pData, kAddress);
     v.Field("Length", FieldForm::kHexLower8, r.Length);
     v.Field("Reserved", FieldForm::kHexLower8, r.Reserved);
-    v.Field("Next", FieldForm::kHexLower8, r.Next);
+    v.Field("Next", FieldForm::kHexLower8, r.Next, kAddress);
   }
 };
 static_assert(DecodedSize<ExtensionRecord>() == ExtensionRecord::kSize);
@@ -194,7 +194,7 @@ struct ChainEntry {
 
   template <typename Self, typename V>
   static constexpr void Fields(Self& e, V& v) {
-    v.Field("Addr", FieldForm::kHexLower8, e.Addr);
+    v.Field("Addr", FieldForm::kHexLower8, e.Addr, kAddress);
     v.Field("MaxLenth", FieldForm::kHexLower8, e.MaxLenth);
     v.Field("Order", FieldForm::kHexLower4, e.Order);
     v.Field("Flags", FieldForm::kHexLower4, e.Flags);

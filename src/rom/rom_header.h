@@ -48,24 +48,24 @@ struct ROMHDR {
   // The bytes at 0x28, 0x38..0x43 and 0x4C..0x53 carry nothing the tool uses.
   template <typename Self, typename V>
   static constexpr void Fields(Self& h, V& v) {
-    v.Field("ulDllFirst", FieldForm::kHex8, h.ulDllFirst);
-    v.Field("ulDllLast", FieldForm::kHex8, h.ulDllLast);
-    v.Field("ulPhysFirst", FieldForm::kHex8, h.ulPhysFirst);
-    v.Field("ulPhysLast", FieldForm::kHex8, h.ulPhysLast);
+    v.Field("ulDllFirst", FieldForm::kHex8, h.ulDllFirst, kAddress);
+    v.Field("ulDllLast", FieldForm::kHex8, h.ulDllLast, kAddress);
+    v.Field("ulPhysFirst", FieldForm::kHex8, h.ulPhysFirst, kAddress);
+    v.Field("ulPhysLast", FieldForm::kHex8, h.ulPhysLast, kAddress);
     v.Field("ulNumModules", FieldForm::kSigned, h.ulNumModules);
-    v.Field("ulRamStart", FieldForm::kHex8, h.ulRamStart);
-    v.Field("ulRamFree", FieldForm::kHex8, h.ulRamFree);
-    v.Field("ulRamEnd", FieldForm::kHex8, h.ulRamEnd);
+    v.Field("ulRamStart", FieldForm::kHex8, h.ulRamStart, kAddress);
+    v.Field("ulRamFree", FieldForm::kHex8, h.ulRamFree, kAddress);
+    v.Field("ulRamEnd", FieldForm::kHex8, h.ulRamEnd, kAddress);
     v.Field("ulNumCopyEntries", FieldForm::kSigned, h.ulNumCopyEntries);
-    v.Field("ulCopyEntriesOffset", FieldForm::kHex8, h.ulCopyEntriesOffset);
+    v.Field("ulCopyEntriesOffset", FieldForm::kHex8, h.ulCopyEntriesOffset, kAddress);
     v.Skip(4);
-    v.Field("ulProfSymbolOffset", FieldForm::kHex8, h.ulProfSymbolOffset);
+    v.Field("ulProfSymbolOffset", FieldForm::kHex8, h.ulProfSymbolOffset, kAddress);
     v.Field("ulNumFiles", FieldForm::kSigned, h.ulNumFiles);
     v.Field("ulKernelFlags", FieldForm::kHex8, h.ulKernelFlags);
     v.Skip(12);
     v.Field("usCpu", FieldForm::kCpu, h.usCpu);
     v.Field("usMiscFlags", FieldForm::kHex8, h.usMiscFlags);
-    v.Field("ulExtensions", FieldForm::kHex8, h.ulExtensions);
+    v.Field("ulExtensions", FieldForm::kHex8, h.ulExtensions, kAddress);
     v.Skip(8);
   }
 };

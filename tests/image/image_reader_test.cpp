@@ -26,13 +26,13 @@ class IgnoreRecords : public RecordConsumer {
 class Loaded {
  public:
   explicit Loaded(const Bytes& image, uint64_t failFrom = UINT64_MAX)
-      : source_(image, failFrom), file_(source_) {
+      : source_(image, failFrom), file_(source_), data_(file_) {
     BinHeader header;
     ReadBinHeader(file_, &header);
     std::vector<uint8_t> scratch(kScratchSize);
     IgnoreRecords ignore;
     ScanRecords(file_, false, ignore, NeverStopped(), scratch.data(), &table_);
-    reader_ = std::make_unique<ImageReader>(file_, table_);
+    reader_ = std::make_unique<ImageReader>(data_, table_);
   }
   ImageReader& reader() { return *reader_; }
   const RecordTable& table() const { return table_; }
@@ -53,6 +53,7 @@ class Loaded {
  private:
   MemorySource source_;
   ImageFile file_;
+  RecordReader data_;
   RecordTable table_;
   std::unique_ptr<ImageReader> reader_;
 };

@@ -2,7 +2,7 @@
 // printed as text or as one JSON document.
 #include "report/diff/diff.h"
 
-#include "report/diff/compare.h"
+#include "compare/compare.h"
 #include "report/diff/diff_json.h"
 #include "report/diff/diff_text.h"
 #include "report/diff/messages.h"

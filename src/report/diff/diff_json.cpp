@@ -1,10 +1,13 @@
 #include "report/diff/diff_json.h"
 
+#include <type_traits>
+#include <variant>
+
 #include "base/text.h"
+#include "compare/change_view.h"
+#include "compare/pair_walk.h"
 #include "report/catalogue.h"
-#include "report/diff/change_view.h"
 #include "report/diff/messages.h"
-#include "report/diff/pair_walk.h"
 #include "report/json/json_fields.h"
 #include "report/json/json_writer.h"
 
@@ -34,10 +37,10 @@ class FieldMembers : public PairVisitor {
  public:
   explicit FieldMembers(JsonWriter& json) : json_(json) {}
 
-  void Number(const FieldPath& path, ValueForm form, bool, std::optional<uint64_t> oldValue,
+  void Number(const FieldPath& path, FieldForm form, bool, std::optional<uint64_t> oldValue,
               std::optional<uint64_t> newValue) override {
     if (oldValue == newValue) return;
-    if (form == ValueForm::kFileTime) {
+    if (form == FieldForm::kFileTime) {
       // As -json: the raw value as a decimal string (it may pass 2^53).
       Both(
           path.Text(), [&](std::optional<uint64_t> v) { json_.String(std::to_string(*v)); },
@@ -51,14 +54,14 @@ class FieldMembers : public PairVisitor {
     Both(
         path.Text(), [&](std::optional<uint64_t> v) { OptionalNumber(json_, v); }, oldValue,
         newValue);
-    if (form == ValueForm::kCpu) {
+    if (form == FieldForm::kCpu) {
       Both(
           path.Beside("cpuName").Text(),
           [&](std::optional<uint64_t> v) {
             OptionalText(json_, CpuName(static_cast<uint16_t>(*v)));
           },
           oldValue, newValue);
-    } else if (form == ValueForm::kAttributes) {
+    } else if (form == FieldForm::kAttributes) {
       Both(
           "attributeLetters",
           [&](std::optional<uint64_t> v) {
@@ -85,11 +88,19 @@ class FieldMembers : public PairVisitor {
     Both(
         path.Text(),
         [&](const StructureSide* side) {
-          if (side->state == StructureSide::kRead) {
-            side->write(json_, side->value);
-          } else {
+          if (side->state != StructureSide::kRead) {
             json_.Null();
+            return;
           }
+          std::visit(
+              [this](auto structure) {
+                if constexpr (std::is_pointer_v<decltype(structure)>) {
+                  WriteObject(json_, *structure);
+                } else {
+                  json_.Null();
+                }
+              },
+              side->value);
         },
         &oldSide, &newSide);
   }

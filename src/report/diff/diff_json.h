@@ -12,8 +12,8 @@
 #include <string>
 
 #include "base/writer.h"
-#include "report/diff/change.h"
-#include "report/diff/compare.h"
+#include "compare/change.h"
+#include "compare/compare.h"
 #include "rom/inspect.h"
 
 namespace romscope {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "base/file_time.h"
+#include "compare/change_view.h"
+#include "compare/pair_walk.h"
 #include "report/catalogue.h"
-#include "report/diff/change_view.h"
 #include "report/diff/messages.h"
-#include "report/diff/pair_walk.h"
 
 namespace romscope {
 namespace {
@@ -22,42 +22,42 @@ std::string Format(const char* format, uint64_t value) {
 }
 
 // A number in the form the text report shows the field in.
-std::string NumberText(ValueForm form, std::optional<uint64_t> value) {
+std::string NumberText(FieldForm form, std::optional<uint64_t> value) {
   if (!value) return "none";
   const uint64_t v = *value;
   const uint32_t v32 = static_cast<uint32_t>(v);
   char text[96];
   switch (form) {
-    case ValueForm::kHex8:
+    case FieldForm::kHex8:
       std::snprintf(text, sizeof text, "0x%08X", v32);
       break;
-    case ValueForm::kHex:
+    case FieldForm::kHex:
       std::snprintf(text, sizeof text, "0x%X", v32);
       break;
-    case ValueForm::kSigned:
+    case FieldForm::kSigned:
       std::snprintf(text, sizeof text, "%d", static_cast<int32_t>(v32));
       break;
-    case ValueForm::kHexLower8:
+    case FieldForm::kHexLower8:
       std::snprintf(text, sizeof text, "%08x", v32);
       break;
-    case ValueForm::kHexLower4:
+    case FieldForm::kHexLower4:
       std::snprintf(text, sizeof text, "%04x", v32);
       break;
-    case ValueForm::kCpu: {
+    case FieldForm::kCpu: {
       const char* name = CpuName(static_cast<uint16_t>(v));
       std::snprintf(text, sizeof text, "0x%04x (%s)", v32, name != nullptr ? name : "Unknown");
       break;
     }
-    case ValueForm::kFileTime: {
+    case FieldForm::kFileTime: {
       CalendarTime t;
       if (!FileTimeToCalendar(v, &t)) t = CalendarTime();
       std::snprintf(text, sizeof text, "%2d/%02d/%04d  %02d:%02d:%02d (%" PRIu64 ")", t.month,
                     t.day, t.year, t.hour, t.minute, t.second, v);
       break;
     }
-    case ValueForm::kAttributes:
+    case FieldForm::kAttributes:
       return AttributeLetters(v32) + Format(" (0x%" PRIX64 ")", v);
-    case ValueForm::kDecimal:
+    case FieldForm::kDecimal:
       return Format("%" PRIu64, v);
   }
   return text;
@@ -81,7 +81,7 @@ class FieldLines : public PairVisitor {
  public:
   explicit FieldLines(Writer& out) : out_(out) {}
 
-  void Number(const FieldPath& path, ValueForm form, bool, std::optional<uint64_t> oldValue,
+  void Number(const FieldPath& path, FieldForm form, bool, std::optional<uint64_t> oldValue,
               std::optional<uint64_t> newValue) override {
     if (oldValue != newValue) Line(path, NumberText(form, oldValue), NumberText(form, newValue));
   }

@@ -13,8 +13,8 @@
 #pragma once
 
 #include "base/writer.h"
-#include "report/diff/change.h"
-#include "report/diff/compare.h"
+#include "compare/change.h"
+#include "compare/compare.h"
 
 namespace romscope {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "report/diff/change.h"
+#include "compare/change.h"
 #include "rom/items.h"
 
 namespace romscope {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "export/loaded_image.h"
+#include "export/pipeline.h"
 #include "report/export/hex_records.h"
-#include "report/export/loaded_image.h"
-#include "report/export/pipeline.h"
 
 namespace romscope {
 namespace {
@@ -80,7 +80,7 @@ bool WriteFlat(LoadedImage& loaded, uint8_t fill, Writer& out, Diagnostics& diag
         header.imageLength, header.imageStart);
   }
   WarnOutside(loaded, first, heldEnd, diag);
-  MemoryCursor cursor(loaded.memory(), loaded.image().file, loaded.sums());
+  MemoryCursor cursor(loaded.memory(), loaded.image().data, loaded.sums());
   std::vector<uint8_t> buffer(kPiece);
   if (!SumOnly(cursor, 0, first, buffer)) return false;
   const size_t chunk = out.Capacity();
@@ -98,7 +98,7 @@ bool WriteFlat(LoadedImage& loaded, uint8_t fill, Writer& out, Diagnostics& diag
 // (in the pipeline's thread: nothing here may tell of anything).
 template <typename Lines>
 bool WriteHeld(LoadedImage& loaded, Lines& lines, Writer& out) {
-  MemoryCursor cursor(loaded.memory(), loaded.image().file, loaded.sums());
+  MemoryCursor cursor(loaded.memory(), loaded.image().data, loaded.sums());
   std::vector<uint8_t> buffer(kPiece);
   uint64_t from = 0;
   uint64_t start = 0;

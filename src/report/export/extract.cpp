@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "export/loaded_image.h"
+#include "export/safe_name.h"
 #include "report/catalogue.h"
 #include "report/export/export.h"
 #include "report/export/extract_listing.h"
-#include "report/export/loaded_image.h"
-#include "report/export/safe_name.h"
 #include "rom/collector.h"
 
 namespace romscope {
@@ -192,7 +192,7 @@ bool Extraction::Copy(uint32_t address, uint64_t size, OutputFile& file, std::st
   while (at < end) {
     const MemoryRun& held = runs[run];
     const size_t n = static_cast<size_t>(std::min({held.end, end, at + buffer_.size()}) - at);
-    if (loaded_.image().file.ReadAt(held.fileOffset + (at - held.start), buffer_.data(), n) !=
+    if (loaded_.image().data.ReadStore(held.fileOffset + (at - held.start), buffer_.data(), n) !=
         static_cast<int64_t>(n)) {
       *reason = "the image file could not be read";
       return false;

@@ -2,7 +2,7 @@
 
 #include "base/format.h"
 #include "base/text.h"
-#include "report/export/safe_name.h"
+#include "export/safe_name.h"
 #include "report/json/json_writer.h"
 
 namespace romscope {

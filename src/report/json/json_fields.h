@@ -22,7 +22,7 @@ class JsonFields {
   explicit JsonFields(JsonWriter& json) : json_(json) {}
 
   template <typename U>
-  void Field(const char* name, FieldForm form, const U& value) {
+  void Field(const char* name, FieldForm form, const U& value, FieldRole = FieldRole::kValue) {
     if (form == FieldForm::kFileTime) {
       FileTime(name, value);
       return;

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "report/map/merge.h"
-#include "report/map/ranges.h"
+#include "map/merge.h"
+#include "map/ranges.h"
 #include "rom/collector.h"
 
 namespace romscope {

@@ -1,8 +1,8 @@
 #include "report/map/map.h"
 
+#include "map/ranges.h"
 #include "report/catalogue.h"
 #include "report/map/map_document.h"
-#include "report/map/ranges.h"
 #include "report/map/svg_writer.h"
 #include "rom/collector.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "report/map/axis.h"
+#include "map/axis.h"
+#include "map/merge.h"
+#include "map/ranges.h"
 #include "report/map/describe.h"
-#include "report/map/merge.h"
-#include "report/map/ranges.h"
 #include "report/map/svg_writer.h"
 #include "rom/collector.h"
 
