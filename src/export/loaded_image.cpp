@@ -3,17 +3,9 @@
 #include <algorithm>
 
 #include "image/record_scan.h"
-#include "report/catalogue.h"
 
 namespace romscope {
 namespace {
-
-// The scan hands its records over; the loading needs only the table.
-class NoRecordConsumer : public RecordConsumer {
- public:
-  void RecordData(const RecordItem&, uint32_t, const uint8_t*, size_t) override {}
-  void Record(const RecordItem&) override {}
-};
 
 constexpr size_t kCompareChunk = 65536;
 
@@ -64,23 +56,6 @@ bool MemoryCursor::NextHeld(uint64_t from, uint64_t* start, uint64_t* end) {
   size_t last = run_;
   while (last + 1 < runs_.size() && runs_[last + 1].start == runs_[last].end) ++last;
   *end = runs_[last].end;
-  return true;
-}
-
-bool OpenForExport(HostServices& host, const std::string& path, OpenedImage* opened,
-                   Diagnostics& diag) {
-  *opened = OpenImage(host, path);
-  if (!opened->Usable()) {
-    const ImageItem& item = opened->item;
-    std::string text = DiagnosticText(*item.failure, item.path, item.openReason);
-    if (text.empty()) text = ProblemText(*item.failure, item.path);
-    diag.Warn("%s", text.c_str());
-    return false;
-  }
-  Image& image = *opened->image;
-  NoRecordConsumer none;
-  const NeverStopped neverStopped;
-  ScanRecords(image.file, false, none, neverStopped, image.scratch.data(), &image.records);
   return true;
 }
 

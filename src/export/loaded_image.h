@@ -103,10 +103,6 @@ class LoadedImage {
   RecordSums sums_{0};
 };
 
-// Opens `path` and scans its records without reading their data; false,
-// with the image's message, when it cannot be used.
-bool OpenForExport(HostServices& host, const std::string& path, OpenedImage* opened,
-                   Diagnostics& diag);
 
 // The message of each record whose checksum does not hold, a few and then
 // a count: Note for each, Finish at the end.

@@ -126,6 +126,18 @@ std::string DiagnosticText(const Problem& p, std::string_view path, std::string_
   }
 }
 
+std::string UnusableImageText(const ImageItem& image) {
+  const Problem& failure = *image.failure;
+  switch (failure.kind) {
+    case ProblemKind::kSignatureUnreadable:
+      return image.path + ": not a BIN file (too short for its signature, or unreadable)";
+    case ProblemKind::kSignatureMismatch:
+      return image.path + ": not a BIN file (it does not start with its signature)";
+    default:
+      return DiagnosticText(failure, image.path, image.openReason);
+  }
+}
+
 std::string NoticeText(const TocCandidate& c) {
   const char* what = c.outcome == TocCandidate::kPhysNotice ? "Phys" : "DLL";
   return Format(

@@ -42,6 +42,11 @@ std::string ProblemText(const Problem& problem, std::string_view path = {});
 std::string DiagnosticText(const Problem& problem, std::string_view path,
                            std::string_view reason = {});
 
+// The standard error line (without "romscope: ") for an image that cannot
+// be used, with its path: one wording in every mode that tells of it there
+// (the text report and the JSON document give the problem's own text).
+std::string UnusableImageText(const ImageItem& image);
+
 // The search's NOTICE line for a candidate that failed a test, without its
 // line end ("\r\n").
 std::string NoticeText(const TocCandidate& candidate);

@@ -58,6 +58,41 @@ TEST(RunTest, WrongSignatureIsNoBinFile) {
   EXPECT_EQ(result.status, 1);
 }
 
+// Every mode that tells of an image it cannot use on standard error words
+// it alike, with the image's path.
+TEST(RunTest, EveryModeWordsAFileThatIsNotABinFileAlike) {
+  const struct {
+    Bytes image;
+    const char* line;
+  } files[] = {
+      {BytesOf("S00F000068656C6C6F20202020200000"),
+       "romscope: image.bin: not a BIN file (it does not start with its signature)\n"},
+      {BytesOf("B00"),
+       "romscope: image.bin: not a BIN file (too short for its signature, or "
+       "unreadable)\n"},
+  };
+  const struct {
+    const char* options;
+    int status;
+  } modes[] = {{"-map", 1},
+               {"-flat", 1},
+               {"-srec", 1},
+               {"-ihex", 1},
+               {"-extract=out", 1},
+               {"-diff image.bin", 2},
+               {"-diff -json image.bin", 2}};
+  for (const auto& file : files) {
+    for (const auto& mode : modes) {
+      FakeHost host;
+      host.files["image.bin"] = file.image;
+      const RunResult run =
+          RunWithHost(std::string("romscope ") + mode.options + " image.bin", host);
+      EXPECT_EQ(run.err, file.line) << mode.options;
+      EXPECT_EQ(run.status, mode.status) << mode.options;
+    }
+  }
+}
+
 TEST(RunTest, SignatureWithoutStartOrLengthPrintsOnlyTheBanner) {
   for (size_t size = 7; size <= 14; ++size) {
     RunResult result = RunOnImage("romscope image.bin", BinBuilder().BuildTruncated(size));

@@ -347,7 +347,8 @@ TEST(MapTest, ImagesThatCannotBeUsed) {
       {"missing.bin", {}, "cannot open 'missing.bin': No such file or directory"},
       {"image.bin", BytesOf("not a BIN file"),
        "image.bin: not a BIN file (it does not start with its signature)"},
-      {"image.bin", BytesOf("B000"), "image.bin: too short for a BIN file, or unreadable"},
+      {"image.bin", BytesOf("B000"),
+       "image.bin: not a BIN file (too short for its signature, or unreadable)"},
       {"image.bin", BytesOf("B000FF\n\x01\x02"),
        "image.bin: the BIN header is truncated (no image start and length)"},
   };

@@ -449,7 +449,7 @@ TEST(DiffTest, AnImageThatCannotBeComparedIsTrouble) {
   host.files["new.bin"] = BytesOf("not an image at all");
   run = RunWithHost("romscope -diff new.bin old.bin", host);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "romscope: new.bin: not a BIN file (its signature is missing)\n");
+  EXPECT_EQ(run.err, "romscope: new.bin: not a BIN file (it does not start with its signature)\n");
   EXPECT_EQ(run.status, 2);
 }
 

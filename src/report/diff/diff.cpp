@@ -4,6 +4,7 @@
 
 #include "compare/compare.h"
 #include "report/diff/diff_json.h"
+#include "report/catalogue.h"
 #include "report/diff/diff_text.h"
 #include "report/diff/messages.h"
 #include "rom/collector.h"
@@ -24,7 +25,7 @@ int CompareImages(HostServices& host, const std::string& oldPath, const std::str
   CollectInspection(host, newPath, &newSide, ComparisonPlan());
   if (!oldSide.opened.Usable() || !newSide.opened.Usable()) {
     for (const Inspection* side : {&oldSide, &newSide}) {
-      if (!side->opened.Usable()) diag.Warn("%s", UnusableText(side->opened.item).c_str());
+      if (!side->opened.Usable()) diag.Warn("%s", UnusableImageText(side->opened.item).c_str());
     }
     if (json) WriteUnusable(oldSide.opened.item, newSide.opened.item, out);
     return kTrouble;

@@ -5,19 +5,6 @@
 
 namespace romscope {
 
-std::string UnusableText(const ImageItem& image) {
-  const std::string& path = image.path;
-  switch (image.failure->kind) {
-    case ProblemKind::kOpenFailed:
-    case ProblemKind::kHeaderTruncated:
-      return DiagnosticText(*image.failure, path, image.openReason);
-    case ProblemKind::kSignatureUnreadable:
-      return path + ": the BIN signature cannot be read";
-    default:
-      return path + ": not a BIN file (its signature is missing)";
-  }
-}
-
 std::string IncompleteText(std::string_view path) {
   return "the inspection of " + std::string(path) + " stopped at " +
          std::to_string(CollectedImage::kMaxItems) + " items; what it left out is not compared";

@@ -11,10 +11,6 @@
 
 namespace romscope {
 
-// The standard error line for an image that cannot be compared (without
-// "romscope: "), for `path` as given.
-std::string UnusableText(const ImageItem& image);
-
 // The problem of a collection that stopped at its item budget.
 std::string IncompleteText(std::string_view path);
 

@@ -8,6 +8,8 @@
 
 #include "export/loaded_image.h"
 #include "export/pipeline.h"
+#include "image/record_scan.h"
+#include "report/catalogue.h"
 #include "report/export/hex_records.h"
 
 namespace romscope {
@@ -146,6 +148,29 @@ bool Convert(LoadedImage& loaded, ExportFormat format, uint8_t fill, Writer& out
       });
   }
   return false;
+}
+
+// The scan hands its records over; the loading needs only the table.
+class NoRecordConsumer : public RecordConsumer {
+ public:
+  void RecordData(const RecordItem&, uint32_t, const uint8_t*, size_t) override {}
+  void Record(const RecordItem&) override {}
+};
+
+// Opens the image and scans its records; false, told on standard error, when it
+// cannot be used.
+bool OpenForExport(HostServices& host, const std::string& path, OpenedImage* opened,
+                   Diagnostics& diag) {
+  *opened = OpenImage(host, path);
+  if (!opened->Usable()) {
+    diag.Warn("%s", UnusableImageText(opened->item).c_str());
+    return false;
+  }
+  Image& image = *opened->image;
+  NoRecordConsumer none;
+  const NeverStopped neverStopped;
+  ScanRecords(image.file, false, none, neverStopped, image.scratch.data(), &image.records);
+  return true;
 }
 
 }  // namespace

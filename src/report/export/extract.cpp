@@ -223,12 +223,6 @@ void WarnChecksums(const Inspection& inspection, Diagnostics& diag) {
   messages.Finish(diag);
 }
 
-// The message for an image that cannot be used.
-std::string ImageFailure(const ImageItem& item) {
-  std::string text = DiagnosticText(*item.failure, item.path, item.openReason);
-  return text.empty() ? ProblemText(*item.failure, item.path) : text;
-}
-
 // Ends the listing with `error`, told on standard error too unless it was
 // told already.
 int Fail(ExtractListing& listing, Diagnostics* diag, const std::string& error) {
@@ -246,7 +240,7 @@ int ExtractImage(HostServices& host, const std::string& path, const std::string&
   Inspection inspection;
   CollectInspection(host, path, &inspection);
   if (!inspection.opened.Usable()) {
-    return Fail(*listing, &diag, ImageFailure(inspection.opened.item));
+    return Fail(*listing, &diag, UnusableImageText(inspection.opened.item));
   }
   LoadedImage loaded;
   if (!loaded.Load(*inspection.opened.image, path, diag) || !loaded.CheckLoad(diag)) {
