@@ -81,7 +81,7 @@ int RunRomscope(std::string commandLine, HostServices& host, Writer& out, Diagno
   if (options.printJson) {
     // The JSON document is the whole inspection, whatever the other options.
     JsonPrinter json(out, diag);
-    Inspect(opened, InspectPlan::Everything(), json, out);
+    Inspect(opened, JsonPrinter::Plan(), json, out);
   } else {
     TextPrinter text(out, diag, options.printRec || options.printData);
     Inspect(opened, TextPlan(options), text, out);

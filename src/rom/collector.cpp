@@ -44,9 +44,7 @@ void Collector::Record(const RecordItem& record) {
 }
 
 void Collector::Candidate(const TocCandidate& candidate) {
-  if ((candidate.outcome == TocCandidate::kPhysNotice ||
-       candidate.outcome == TocCandidate::kDllNotice) &&
-      Take(1)) {
+  if (!candidate.problems.empty() && Take(1)) {
     c_.notices.push_back(candidate);
   }
 }

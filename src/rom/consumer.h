@@ -8,6 +8,10 @@
 //   extensions), CopySections, the module Table and its Modules, the file
 //   Table and its Files, the profiling Table and its Profiles with their
 //   Symbols (each symbol's name a piece at a time, then the symbol); last End.
+//   Close marks where a scope ends (ScopeEnd): after the records, after the
+//   search's notices when the search comes first, after an extension chain, a
+//   listed table, each profile and each report; a consumer that writes
+//   nested output opens and closes its scopes at these items alone.
 //
 // A report that ends early (no memory for a chain's data) sends nothing of
 // the sections it did not reach; sections not asked for send nothing.
@@ -39,6 +43,7 @@ class InspectionConsumer : public RecordConsumer {
   // A piece of the symbol's name, `offset` bytes into it.
   virtual void SymbolName(const SymbolItem&, uint64_t, const uint8_t*, size_t) {}
   virtual void Symbol(const SymbolItem& symbol) = 0;
+  virtual void Close(const ScopeEnd&) {}
   virtual void End() = 0;
 };
 

@@ -25,6 +25,7 @@ ProfileLocation TocReport::ReadCopySections(const SavedHeader& saved) {
     item.sections.push_back(section);
   }
   consumer_.CopySections(item);
+  Reached(kCopySectionsSection, item.problems);
   return item.profile;
 }
 

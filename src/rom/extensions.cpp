@@ -72,7 +72,12 @@ bool TocReport::ReadExtensions(uint32_t ulExtensions) {
     item.problems.push_back({ProblemKind::kExtensionsUnreadable});
   }
   consumer_.ExtensionHead(item);
-  if (!item.head) return true;
+  if (!item.head) {
+    Reached(kExtensionsSection, item.problems);
+    return true;
+  }
+  Reached(kExtensionsSection);
+  ScopeEnd chain{ScopeEnd::kExtensions, item.problems};
 
   uint32_t next = item.head->Next;
   ChainLinks links(image_.reader, romOffset_);
@@ -89,6 +94,8 @@ bool TocReport::ReadExtensions(uint32_t ulExtensions) {
       step.outcome = ExtensionStepItem::kRepeat;
       step.problems.push_back({ProblemKind::kExtensionChainCycle, 0, next});
       consumer_.ExtensionStep(step);
+      // The walk ends before the record: the chain itself has the problem.
+      chain.problems.insert(chain.problems.end(), step.problems.begin(), step.problems.end());
       break;
     }
     if (!Read(bytes, next, sizeof bytes, step.problems)) {
@@ -102,9 +109,13 @@ bool TocReport::ReadExtensions(uint32_t ulExtensions) {
     step.chainInformation = step.record.IsChainInformation();
     const bool goOn = !step.chainInformation || ReadChainData(step);
     consumer_.ExtensionStep(step);
-    if (!goOn) return false;
+    if (!goOn) {
+      consumer_.Close(chain);
+      return false;
+    }
     next = step.record.Next;
   }
+  consumer_.Close(chain);
   return true;
 }
 

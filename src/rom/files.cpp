@@ -9,6 +9,7 @@ void TocReport::ReadFiles(const SavedHeader& saved) {
   const TableItem table = ReadTable(TableItem::kFiles, FileTableAddress(pTOC_, saved.ulNumModules),
                                     saved.ulNumFiles, kFileEntrySize);
   consumer_.Table(table);
+  Reached(kFilesSection, table.problems);
   FileItem& file = file_;
   for (uint32_t i = 0; table.readable && i < table.count && !stop_.Stopped(); ++i) {
     file.index = i;
@@ -23,6 +24,7 @@ void TocReport::ReadFiles(const SavedHeader& saved) {
     }
     consumer_.File(file);
   }
+  CloseTable(table);
 }
 
 }  // namespace romscope

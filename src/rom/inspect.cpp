@@ -38,11 +38,20 @@ void Inspect(OpenedImage& opened, const InspectPlan& plan, InspectionConsumer& c
   if (!opened.Usable()) return;
   Image& image = *opened.image;
   ScanRecords(image.file, plan.readData, consumer, stop, image.scratch.data(), &image.records);
+  consumer.Close(ScopeEnd{ScopeEnd::kRecords});
 
+  InspectionConsumer* candidates = &consumer;
+  if (plan.searchFirst) {
+    TocLocator search;
+    while (!stop.Stopped() && search.FindNextToc(image, &consumer, stop)) {
+    }
+    consumer.Close(ScopeEnd{ScopeEnd::kSearch});
+    candidates = nullptr;
+  }
   TocLocator locator;
   TocReport report(plan, image, consumer, stop);
   size_t found = 0;
-  while (!stop.Stopped() && locator.FindNextToc(image, consumer, stop)) {
+  while (!stop.Stopped() && locator.FindNextToc(image, candidates, stop)) {
     if (plan.reports) report.ReportToc(locator.Found(), found);
     ++found;
   }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/bin_format.h"
@@ -88,6 +89,9 @@ struct TocCandidate {
   // ulPhysLast, or ulDllFirst and ulDllLast).
   uint32_t first = 0;
   uint32_t last = 0;
+  // The notice itself (kTocNoticePhys or kTocNoticeDll), when the try ended
+  // with one: the candidate's location and bounds are its numbers.
+  Problems problems;
 };
 
 // The start of one table of contents' report: where it lies and its header,
@@ -164,10 +168,12 @@ struct ItemName {
   bool readable = false;
 };
 
-// One section header of a module, or none when it cannot be read.
+// One section header of a module, or none when it cannot be read (its
+// problem then says so).
 struct SectionItem {
   uint32_t address = 0;
   std::optional<o32_rom> o32;
+  Problems problems;
 };
 
 // One module: its table entry and name, and with the details its e32_rom
@@ -210,6 +216,40 @@ struct SymbolItem {
   uint64_t nameLength = 0;
   bool endedAtNul = true;
   uint32_t stopAddress = 0;
+  Problems problems;  // the byte that ended the name could not be read
+};
+
+// The sections of a table of contents' report, in their fixed order.
+enum ReportSection : uint8_t {
+  kHeaderSection,
+  kExtensionsSection,
+  kCopySectionsSection,
+  kModulesSection,
+  kFilesSection,
+  kProfilesSection,
+  kReportSections
+};
+
+// The end of a scope that earlier items opened, with what only its end
+// knows. The scopes: the records (after the last one); the search's notices
+// (when the search runs before the reports, see InspectPlan::searchFirst);
+// the extension chain (after its last step, when the head was read); a
+// table's entries (after the last one, when the table could be read); a
+// profile's symbols (after each profile); a table of contents' report.
+struct ScopeEnd {
+  enum Scope : uint8_t { kRecords, kSearch, kExtensions, kTable, kProfile, kToc };
+  explicit ScopeEnd(Scope s, Problems p = {}, bool l = false, unsigned r = 0)
+      : scope(s), problems(std::move(p)), listed(l), reached(r) {}
+
+  Scope scope;
+  // kExtensions: the chain's own problems (the head's, and a cycle's);
+  // kProfile: the profile's; kToc: those of the table of contents as a whole:
+  // its header's, and those of the sections that have no entry of their own.
+  Problems problems;
+  // kProfile: whether its symbols were listed (its hit table was read).
+  bool listed;
+  // kToc: the sections the report reached, a bit per ReportSection.
+  unsigned reached;
 };
 
 }  // namespace romscope

@@ -8,6 +8,7 @@ void TocReport::ReadModules(const SavedHeader& saved) {
   const TableItem table =
       ReadTable(TableItem::kModules, ModuleTableAddress(pTOC_), saved.ulNumModules, kTocEntrySize);
   consumer_.Table(table);
+  Reached(kModulesSection, table.problems);
   ModuleItem& module = module_;
   for (uint32_t i = 0; table.readable && i < table.count && !stop_.Stopped(); ++i) {
     // Each module's headers are read into buffers of their own: the table
@@ -22,6 +23,7 @@ void TocReport::ReadModules(const SavedHeader& saved) {
     if (plan_.details) ReadModuleDetails(module);
     consumer_.Module(module);
   }
+  CloseTable(table);
 }
 
 void TocReport::ReadModuleDetails(ModuleItem& module) {
@@ -37,6 +39,8 @@ void TocReport::ReadModuleDetails(ModuleItem& module) {
     section.address = module.entry.ulO32Offset + static_cast<uint32_t>(o32_rom::kSize) * j;
     if (image_.reader.ReadImage(bytes, section.address, o32_rom::kSize, romOffset_)) {
       section.o32 = DecodeAt<o32_rom>(bytes);
+    } else {
+      section.problems.push_back({ProblemKind::kO32Unreadable});
     }
     module.sections.push_back(section);
   }

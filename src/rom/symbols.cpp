@@ -16,6 +16,7 @@ void TocReport::ReadSymbols(const SavedHeader& saved, const ProfileLocation& pro
   const TableItem table =
       ReadTable(TableItem::kProfiles, profile.address, saved.ulNumModules, kProfileEntrySize);
   consumer_.Table(table);
+  Reached(kProfilesSection, table.problems);
   if (hitTable_.empty()) hitTable_.resize(ImageReader::kMaxRead);
   // The profile entries stay in the scratch buffer while each module's hit
   // table is read into a buffer of its own.
@@ -27,6 +28,7 @@ void TocReport::ReadSymbols(const SavedHeader& saved, const ProfileLocation& pro
     item.entry = entry;
     ReadProfile(item, profile);
   }
+  CloseTable(table);
 }
 
 void TocReport::ReadProfile(ProfileItem& item, const ProfileLocation& profile) {
@@ -40,7 +42,11 @@ void TocReport::ReadProfile(ProfileItem& item, const ProfileLocation& profile) {
                              item.hitTableAddress});
   }
   consumer_.Profile(item);
-  if (!item.hitTableRead) return;
+  const ScopeEnd end{ScopeEnd::kProfile, item.problems, item.hitTableRead};
+  if (!item.hitTableRead) {
+    consumer_.Close(end);
+    return;
+  }
   uint32_t nameAddress = item.entry.SymAddr;
   for (uint32_t k = 0; k < numsyms && !stop_.Stopped(); ++k) {
     SymbolItem symbol;
@@ -50,6 +56,7 @@ void TocReport::ReadProfile(ProfileItem& item, const ProfileLocation& profile) {
     ReadSymbolName(symbol, &nameAddress);
     consumer_.Symbol(symbol);
   }
+  consumer_.Close(end);
 }
 
 // Each byte of a name is what a one-byte read at its address gives: a NUL or
@@ -65,6 +72,7 @@ void TocReport::ReadSymbolName(SymbolItem& symbol, uint32_t* address) {
       // The byte cannot be read: it ends the name.
       symbol.endedAtNul = false;
       symbol.stopAddress = *address;
+      symbol.problems.push_back({ProblemKind::kSymbolNameUnreadable, 0, *address});
       *address += 1;
       return;
     }

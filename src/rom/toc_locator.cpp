@@ -31,6 +31,7 @@ TocCandidate TocLocator::Try(Image& image, size_t index, uint32_t pTOC) const {
     tried.outcome = TocCandidate::kPhysNotice;
     tried.first = h.ulPhysFirst;
     tried.last = h.ulPhysLast;
+    tried.problems.push_back({ProblemKind::kTocNoticePhys});
     return tried;
   }
 
@@ -40,13 +41,14 @@ TocCandidate TocLocator::Try(Image& image, size_t index, uint32_t pTOC) const {
     tried.outcome = TocCandidate::kDllNotice;
     tried.first = h.ulDllFirst;
     tried.last = h.ulDllLast;
+    tried.problems.push_back({ProblemKind::kTocNoticeDll});
     return tried;
   }
   tried.outcome = TocCandidate::kFound;
   return tried;
 }
 
-bool TocLocator::FindNextToc(Image& image, InspectionConsumer& consumer, const StopSignal& stop) {
+bool TocLocator::FindNextToc(Image& image, InspectionConsumer* consumer, const StopSignal& stop) {
   const size_t count = image.records.Count();
   uint32_t candidate = 0;  // 0: looking for a signature record
   size_t i = tocResumeIndex_;
@@ -64,7 +66,7 @@ bool TocLocator::FindNextToc(Image& image, InspectionConsumer& consumer, const S
     }
     if (image.records[i].length == ROMHDR::kSize) {
       const TocCandidate tried = Try(image, i, candidate);
-      consumer.Candidate(tried);
+      if (consumer != nullptr) consumer->Candidate(tried);
       if (tried.outcome == TocCandidate::kFound) {
         found_ = tried.location;
         return true;

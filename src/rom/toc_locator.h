@@ -20,8 +20,8 @@ class TocLocator {
  public:
   // True when a header was found: Found() describes it. False when no
   // signature record from the resume point on leads to a header. Each record
-  // tried as a header goes to `consumer` as a candidate.
-  bool FindNextToc(Image& image, InspectionConsumer& consumer, const StopSignal& stop);
+  // tried as a header goes to `consumer` as a candidate (none when null).
+  bool FindNextToc(Image& image, InspectionConsumer* consumer, const StopSignal& stop);
   const TocLocation& Found() const { return found_; }
 
  private:

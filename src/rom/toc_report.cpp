@@ -25,6 +25,7 @@ void TocReport::ReportToc(const TocLocation& toc, size_t index) {
     item.problems.push_back({ProblemKind::kTocHeaderUnreadable});
   }
   consumer_.Toc(item);
+  end_ = ScopeEnd{ScopeEnd::kToc, item.problems, false, 1u << kHeaderSection};
 
   // Nothing of an earlier report stands in for an unreadable header's values.
   SavedHeader saved;
@@ -35,12 +36,25 @@ void TocReport::ReportToc(const TocLocation& toc, size_t index) {
     saved.ulNumCopyEntries = header.ulNumCopyEntries;
     saved.ulCopyEntriesOffset = header.ulCopyEntriesOffset;
     saved.ulProfSymbolOffset = header.ulProfSymbolOffset;
-    if (header.ulExtensions != 0 && !ReadExtensions(header.ulExtensions)) return;
+    if (header.ulExtensions != 0 && !ReadExtensions(header.ulExtensions)) {
+      consumer_.Close(end_);
+      return;
+    }
   }
   const ProfileLocation profile = ReadCopySections(saved);
   ReadModules(saved);
   ReadFiles(saved);
   if (plan_.symbols) ReadSymbols(saved, profile);
+  consumer_.Close(end_);
+}
+
+void TocReport::Reached(ReportSection section, const Problems& problems) {
+  end_.reached |= 1u << section;
+  end_.problems.insert(end_.problems.end(), problems.begin(), problems.end());
+}
+
+void TocReport::CloseTable(const TableItem& table) {
+  if (table.readable) consumer_.Close(ScopeEnd{ScopeEnd::kTable});
 }
 
 bool TocReport::Read(uint8_t* dst, uint32_t address, uint64_t size, Problems& problems) {

@@ -24,8 +24,12 @@ struct InspectPlan {
   bool details = false;     // each module's e32_rom and o32_rom headers
   bool symbols = false;     // the profiling symbols
   bool checkFiles = false;  // whether each file's data lies inside one record
+  // The whole search first, every candidate handed over, then the reports
+  // (the search runs again for them, handing nothing over): for output that
+  // lists the notices before the tables of contents without keeping them.
+  bool searchFirst = false;
 
-  static InspectPlan Everything() { return InspectPlan{true, true, true, true, true}; }
+  static InspectPlan Everything() { return InspectPlan{true, true, true, true, true, false}; }
 };
 
 class TocReport {
@@ -66,6 +70,11 @@ class TocReport {
   bool Read(uint8_t* dst, uint32_t address, uint64_t size, Problems& problems);
   // Reads a whole table of `count` entries into the scratch buffer.
   TableItem ReadTable(TableItem::Kind kind, uint32_t address, uint32_t count, uint32_t entrySize);
+  // Notes a section reached, with the problems it leaves to the table of
+  // contents as a whole.
+  void Reached(ReportSection section, const Problems& problems = {});
+  // The end of a table's entries, when they were listed.
+  void CloseTable(const TableItem& table);
   // A module's or file's name; a problem of its own when it cannot be read.
   void ReadName(uint32_t address, ItemName* name, Problems* problems);
 
@@ -77,6 +86,9 @@ class TocReport {
 
   uint32_t pTOC_ = 0;
   uint32_t romOffset_ = 0;
+  // The report's end: the problems of the table of contents as a whole and
+  // the sections reached (a few of each, whatever the image).
+  ScopeEnd end_{ScopeEnd::kToc};
 
   // Kept from one entry to the next, so that a long list costs no allocation
   // per entry.

@@ -12,6 +12,12 @@ namespace romscope {
 
 JsonPrinter::JsonPrinter(Writer& out, Diagnostics& diag) : out_(out), diag_(diag), json_(out) {}
 
+InspectPlan JsonPrinter::Plan() {
+  InspectPlan plan = InspectPlan::Everything();
+  plan.searchFirst = true;
+  return plan;
+}
+
 void JsonPrinter::ProblemObject(const Problem& problem) {
   const ProblemInfo& info = Describe(problem.kind);
   json_.BeginObject();
@@ -106,84 +112,87 @@ void JsonPrinter::Record(const RecordItem& r) {
   json_.EndObject();
 }
 
-void JsonPrinter::EnterTocs() {
-  if (inTocs_) return;
-  inTocs_ = true;
-  json_.EndArray();  // the records
-  json_.Key("tocs");
-  json_.BeginArray();
-}
-
 void JsonPrinter::Candidate(const TocCandidate& candidate) {
-  EnterTocs();
-  if (candidate.outcome == TocCandidate::kPhysNotice ||
-      candidate.outcome == TocCandidate::kDllNotice) {
-    notices_.push_back(candidate);
-  }
+  for (const Problem& problem : candidate.problems) NoticeObject(candidate, problem);
 }
 
-void JsonPrinter::CloseToc() {
-  if (!tocOpen_) return;
-  CloseSection();
-  for (unsigned member = tocMember_; member < kTocMembers; ++member) {
-    TocMemberAt(static_cast<TocMember>(member));
-    json_.Null();
-  }
-  WriteProblems(tocProblems_);
+void JsonPrinter::NoticeObject(const TocCandidate& notice, const Problem& problem) {
+  const bool phys = problem.kind == ProblemKind::kTocNoticePhys;
+  json_.BeginObject();
+  json_.String("kind", Describe(problem.kind).kind);
+  json_.String("text", NoticeText(notice));
+  json_.Number("signatureRecord", notice.location.signatureRecord);
+  json_.Number("headerRecord", notice.location.headerRecord);
+  json_.Number("pTOC", notice.location.pTOC);
+  json_.Number("romOffset", notice.location.romOffset);
+  json_.Number(phys ? "ulPhysFirst" : "ulDllFirst", notice.first);
+  json_.Number(phys ? "ulPhysLast" : "ulDllLast", notice.last);
   json_.EndObject();
-  tocOpen_ = false;
 }
 
 void JsonPrinter::Toc(const TocItem& toc) {
-  EnterTocs();
-  CloseToc();
   json_.BeginObject();
-  tocOpen_ = true;
-  tocMember_ = kHeader;
-  tocProblems_ = toc.problems;
   json_.Number("pTOC", toc.location.pTOC);
   json_.Number("romOffset", toc.location.romOffset);
   json_.Number("signatureRecord", toc.location.signatureRecord);
   json_.Number("headerRecord", toc.location.headerRecord);
-  TocMemberAt(kHeader);
+  json_.Key("ROMHDR");
   if (toc.header) {
     WriteObject(json_, *toc.header);
   } else {
     json_.Null();
   }
+  // Only a header that names extensions has them: the item tells already.
+  if (!toc.header || toc.header->ulExtensions == 0) json_.Null("extensions");
 }
 
-void JsonPrinter::CloseSection() {
-  switch (open_) {
-    case Open::kExtensions:
+void JsonPrinter::Close(const ScopeEnd& end) {
+  switch (end.scope) {
+    case ScopeEnd::kRecords:
+      json_.EndArray();
+      json_.Key("problems");
+      json_.BeginArray();
+      break;
+    case ScopeEnd::kSearch:
+      json_.EndArray();
+      json_.Key("tocs");
+      json_.BeginArray();
+      break;
+    case ScopeEnd::kExtensions:
       json_.EndArray();  // the chain
-      WriteProblems(extensionProblems_);
+      WriteProblems(end.problems);
       json_.EndObject();
       break;
-    case Open::kList:
-      CloseProfile();
+    case ScopeEnd::kTable:
       json_.EndArray();
       break;
-    case Open::kNothing:
+    case ScopeEnd::kProfile:
+      if (end.listed) json_.EndArray();  // the symbols
+      WriteProblems(end.problems);
+      json_.EndObject();
       break;
+    case ScopeEnd::kToc: {
+      // A section the report did not reach is null; the profiling table's
+      // place comes with the copy sections.
+      static const char* const kNames[kReportSections] = {"ROMHDR",  "extensions", "copySections",
+                                                          "modules", "files",      "profiles"};
+      for (unsigned section = 0; section < kReportSections; ++section) {
+        // The extensions' place was told with the header.
+        if ((end.reached & (1u << section)) != 0 || section == kExtensionsSection) continue;
+        json_.Null(kNames[section]);
+        if (section == kCopySectionsSection) json_.Null("profileTable");
+      }
+      WriteProblems(end.problems);
+      json_.EndObject();
+      break;
+    }
   }
-  open_ = Open::kNothing;
-}
-
-void JsonPrinter::TocMemberAt(TocMember member) {
-  static const char* const kNames[kTocMembers] = {
-      "ROMHDR", "extensions", "copySections", "profileTable", "modules", "files", "profiles"};
-  CloseSection();
-  for (; tocMember_ < member; ++tocMember_) json_.Null(kNames[tocMember_]);
-  json_.Key(kNames[member]);
-  tocMember_ = static_cast<unsigned>(member) + 1;
 }
 
 void JsonPrinter::ExtensionHead(const ExtensionHeadItem& head) {
-  TocMemberAt(kExtensions);
+  json_.Key("extensions");
   if (!head.head) {
     json_.Null();
-    tocProblems_.insert(tocProblems_.end(), head.problems.begin(), head.problems.end());
     return;
   }
   json_.BeginObject();
@@ -191,17 +200,12 @@ void JsonPrinter::ExtensionHead(const ExtensionHeadItem& head) {
   WriteMembers(json_, *head.head);
   json_.Key("chain");
   json_.BeginArray();
-  open_ = Open::kExtensions;
-  extensionProblems_ = head.problems;
 }
 
 void JsonPrinter::ExtensionStep(const ExtensionStepItem& step) {
   Warn(step.problems);
-  if (step.outcome == ExtensionStepItem::kRepeat) {
-    // The walk ends before the record: the chain itself has the problem.
-    extensionProblems_.insert(extensionProblems_.end(), step.problems.begin(), step.problems.end());
-    return;
-  }
+  // The walk ends before the record: the chain's end has the problem.
+  if (step.outcome == ExtensionStepItem::kRepeat) return;
   const bool read = step.outcome == ExtensionStepItem::kRead;
   json_.BeginObject();
   json_.Number("location", step.location);
@@ -231,8 +235,7 @@ void JsonPrinter::ExtensionStep(const ExtensionStepItem& step) {
 }
 
 void JsonPrinter::CopySections(const CopySectionsItem& copies) {
-  TocMemberAt(kCopySections);
-  tocProblems_.insert(tocProblems_.end(), copies.problems.begin(), copies.problems.end());
+  json_.Key("copySections");
   if (copies.readable) {
     json_.BeginArray();
     for (size_t i = 0; i < copies.sections.size(); ++i) {
@@ -246,7 +249,7 @@ void JsonPrinter::CopySections(const CopySectionsItem& copies) {
   } else {
     json_.Null();
   }
-  TocMemberAt(kProfileTable);
+  json_.Key("profileTable");
   json_.BeginObject();
   json_.Number("address", copies.profile.address);
   json_.Number("delta", copies.profile.delta);
@@ -254,38 +257,17 @@ void JsonPrinter::CopySections(const CopySectionsItem& copies) {
 }
 
 void JsonPrinter::Table(const TableItem& table) {
-  static constexpr TocMember kMembers[] = {kModules, kFiles, kProfiles};
-  TocMemberAt(kMembers[table.kind]);
-  tocProblems_.insert(tocProblems_.end(), table.problems.begin(), table.problems.end());
-  if (!table.readable) {
+  static const char* const kNames[] = {"modules", "files", "profiles"};
+  json_.Key(kNames[table.kind]);
+  if (table.readable) {
+    json_.BeginArray();
+  } else {
     json_.Null();
-    return;
   }
-  json_.BeginArray();
-  open_ = Open::kList;
 }
 
 void JsonPrinter::End() {
-  EnterTocs();
-  CloseToc();
   json_.EndArray();  // the tables of contents
-  json_.Key("problems");
-  json_.BeginArray();
-  for (const TocCandidate& notice : notices_) {
-    const bool phys = notice.outcome == TocCandidate::kPhysNotice;
-    json_.BeginObject();
-    json_.String("kind",
-                 Describe(phys ? ProblemKind::kTocNoticePhys : ProblemKind::kTocNoticeDll).kind);
-    json_.String("text", NoticeText(notice));
-    json_.Number("signatureRecord", notice.location.signatureRecord);
-    json_.Number("headerRecord", notice.location.headerRecord);
-    json_.Number("pTOC", notice.location.pTOC);
-    json_.Number("romOffset", notice.location.romOffset);
-    json_.Number(phys ? "ulPhysFirst" : "ulDllFirst", notice.first);
-    json_.Number(phys ? "ulPhysLast" : "ulDllLast", notice.last);
-    json_.EndObject();
-  }
-  json_.EndArray();
   json_.EndObject();
   json_.Finish();
 }

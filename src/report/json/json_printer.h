@@ -9,12 +9,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "base/diagnostics.h"
 #include "base/writer.h"
 #include "report/json/json_writer.h"
 #include "rom/consumer.h"
+#include "rom/toc_report.h"
 
 namespace romscope {
 
@@ -23,6 +23,9 @@ class JsonPrinter : public InspectionConsumer {
   static constexpr int kFormatVersion = 1;
 
   JsonPrinter(Writer& out, Diagnostics& diag);
+
+  // What the document takes: everything, the search first.
+  static InspectPlan Plan();
 
   void Begin(const ImageItem& image) override;
   void Record(const RecordItem& record) override;
@@ -38,34 +41,13 @@ class JsonPrinter : public InspectionConsumer {
   void SymbolName(const SymbolItem& symbol, uint64_t offset, const uint8_t* bytes,
                   size_t size) override;
   void Symbol(const SymbolItem& symbol) override;
+  void Close(const ScopeEnd& end) override;
   void End() override;
 
  private:
-  // The members of a table of contents' entry, in the order written. A
-  // member whose section is not reached is written as null.
-  enum TocMember : uint8_t {
-    kHeader,
-    kExtensions,
-    kCopySections,
-    kProfileTable,
-    kModules,
-    kFiles,
-    kProfiles,
-    kTocMembers
-  };
-  // What is open inside the table of contents' entry being written.
-  enum class Open : uint8_t { kNothing, kExtensions, kList };
-
   void WriteProblems(const romscope::Problems& problems);
   void ProblemObject(const Problem& problem);
-  // Moves from the records to the tables of contents.
-  void EnterTocs();
-  // Writes null for the members before `member` that were not reached, then
-  // its name; closes what the section before left open.
-  void TocMemberAt(TocMember member);
-  void CloseSection();
-  void CloseToc();
-  void CloseProfile();
+  void NoticeObject(const TocCandidate& notice, const Problem& problem);
   void OpenSymbol(const SymbolItem& symbol);
   void Name(const ItemName& name);
   void Warn(const romscope::Problems& problems);
@@ -73,20 +55,6 @@ class JsonPrinter : public InspectionConsumer {
   Writer& out_;
   Diagnostics& diag_;
   JsonWriter json_;
-
-  bool inTocs_ = false;
-  bool tocOpen_ = false;
-  unsigned tocMember_ = kTocMembers;  // the next member of the open entry
-  Open open_ = Open::kNothing;
-  bool profileOpen_ = false;  // a profile's object, inside the list
-  bool symbolsOpen_ = false;  // its list of symbols
-  bool symbolOpen_ = false;   // a symbol whose name is being written
-  // Problems of the open entry and of its open extensions, written when they close.
-  romscope::Problems tocProblems_;
-  romscope::Problems extensionProblems_;
-  romscope::Problems profileProblems_;
-  // The search's notices, for the document's own problems.
-  std::vector<TocCandidate> notices_;
 };
 
 }  // namespace romscope

@@ -34,11 +34,10 @@ void JsonPrinter::Module(const ModuleItem& module) {
       json_.Key("o32_rom");
       if (section.o32) {
         WriteObject(json_, *section.o32);
-        WriteProblems({});
       } else {
         json_.Null();
-        WriteProblems({{ProblemKind::kO32Unreadable}});
       }
+      WriteProblems(section.problems);
       json_.EndObject();
     }
     json_.EndArray();
@@ -67,20 +66,8 @@ void JsonPrinter::File(const FileItem& file) {
   json_.EndObject();
 }
 
-void JsonPrinter::CloseProfile() {
-  if (!profileOpen_) return;
-  if (symbolsOpen_) json_.EndArray();
-  WriteProblems(profileProblems_);
-  json_.EndObject();
-  profileOpen_ = false;
-  symbolsOpen_ = false;
-}
-
 void JsonPrinter::Profile(const ProfileItem& profile) {
-  CloseProfile();
   json_.BeginObject();
-  profileOpen_ = true;
-  profileProblems_ = profile.problems;
   json_.Number("index", profile.index);
   json_.Key("ProfileEntry");
   WriteObject(json_, profile.entry);
@@ -88,7 +75,6 @@ void JsonPrinter::Profile(const ProfileItem& profile) {
   json_.Key("symbols");
   if (profile.hitTableRead) {
     json_.BeginArray();
-    symbolsOpen_ = true;
   } else {
     json_.Null();
   }
@@ -100,7 +86,6 @@ void JsonPrinter::OpenSymbol(const SymbolItem& symbol) {
   json_.Number("value", symbol.value);
   json_.Key("name");
   json_.BeginString();
-  symbolOpen_ = true;
 }
 
 // A name is written as it comes, so that a name of any length costs no memory.
@@ -111,14 +96,10 @@ void JsonPrinter::SymbolName(const SymbolItem& symbol, uint64_t offset, const ui
 }
 
 void JsonPrinter::Symbol(const SymbolItem& symbol) {
-  if (!symbolOpen_) OpenSymbol(symbol);
+  // An empty name had no piece to open the symbol.
+  if (symbol.nameLength == 0) OpenSymbol(symbol);
   json_.EndString();
-  symbolOpen_ = false;
-  if (symbol.endedAtNul) {
-    WriteProblems({});
-  } else {
-    WriteProblems({{ProblemKind::kSymbolNameUnreadable, 0, symbol.stopAddress}});
-  }
+  WriteProblems(symbol.problems);
   json_.EndObject();
 }
 

@@ -80,10 +80,11 @@ void TextPrinter::End() {
 void TextPrinter::Candidate(const TocCandidate& c) {
   out_.Printf("Checking record #%zu for potential TOC (ROMOFFSET = 0x%08X)\n",
               c.location.headerRecord, c.location.romOffset);
-  if (c.outcome == TocCandidate::kPhysNotice || c.outcome == TocCandidate::kDllNotice) {
+  if (!c.problems.empty()) {  // the search's notice
     out_.Put(NoticeText(c));
     out_.Put(kNoticeLineEnd);
-  } else if (c.outcome == TocCandidate::kFound) {
+  }
+  if (c.outcome == TocCandidate::kFound) {
     out_.Printf("Found pTOC  = 0x%08x\n", c.location.pTOC);
     out_.Printf("ROMOFFSET = 0x%08X\n", c.location.romOffset);
   }

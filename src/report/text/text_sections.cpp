@@ -61,10 +61,8 @@ void TextPrinter::ModuleDetails(const ModuleItem& module, const CalendarTime& t)
     // The heading stands also for a header that cannot be read.
     out_.Printf("    o32_rom[%zu] (%s) ------------------------\n", j, name);
     const SectionItem& section = module.sections[j];
-    if (!section.o32) {
-      PrintProblems({{ProblemKind::kO32Unreadable}});
-      continue;
-    }
+    PrintProblems(section.problems);
+    if (!section.o32) continue;
     const o32_rom& o = *section.o32;
     out_.Printf("        o32_vsize           : 0x%X\n", o.o32_vsize);
     out_.Printf("        o32_rva             : 0x%X\n", o.o32_rva);
