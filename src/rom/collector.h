@@ -46,8 +46,6 @@ struct CollectedSymbol {
   uint8_t flags = 0;
 
   bool EndedAtNul() const { return (flags & kEndedAtNul) != 0; }
-  // The byte that ended the name when it could not be read.
-  uint32_t StopAddress() const { return nameAddress + nameLength; }
 };
 
 // A profile as collected: its symbols lie in the table of contents' list of
