@@ -32,7 +32,6 @@ class Coverage {
   // The pieces of [start, end) outside the set, at most `max` of them: the
   // last one given runs to the end of the last piece when there are more.
   std::vector<Span> Missing(uint64_t start, uint64_t end, size_t max) const;
-  const std::vector<Span>& Spans() const { return spans_; }
 
  private:
   // Bytes of the set below `address`.

@@ -23,20 +23,18 @@ size_t CountRuns(const std::vector<RangeItem>& items, uint64_t span) {
   return runs;
 }
 
-void Take(Shape& shape, const RangeItem& item, const Coverage& held) {
+void Take(Shape& shape, size_t index, const RangeItem& item, const Coverage& held) {
   if (shape.count == 0) {
     shape.start = item.start;
+    shape.first = index;
     shape.ref = item.ref;
     shape.kind = item.kind;
-  } else if (item.kind != shape.kind) {
-    shape.mixed = true;
   }
   ++shape.count;
   shape.end = std::max(shape.end, item.End());
   shape.bytes += item.size;
   shape.drawn += item.End() - item.start;
   shape.held += held.Held(item.start, item.End());
-  shape.flags |= item.flags;
   shape.overlapping += (item.flags & RangeItem::kOverlaps) != 0 ? 1 : 0;
   shape.badChecksums += (item.flags & RangeItem::kBadChecksum) != 0 ? 1 : 0;
   shape.withProblems += (item.flags & RangeItem::kHasProblems) != 0 ? 1 : 0;
@@ -46,13 +44,11 @@ void Take(Shape& shape, const RangeItem& item, const Coverage& held) {
 }  // namespace
 
 void Combine(Shape& shape, const Shape& more) {
-  shape.mixed = shape.mixed || more.mixed || more.kind != shape.kind;
   shape.end = std::max(shape.end, more.end);
   shape.bytes += more.bytes;
   shape.drawn += more.drawn;
   shape.held += more.held;
   shape.count += more.count;
-  shape.flags |= more.flags;
   shape.overlapping += more.overlapping;
   shape.badChecksums += more.badChecksums;
   shape.withProblems += more.withProblems;
@@ -78,11 +74,12 @@ std::vector<Shape> MergeLane(const Lane& lane, const Coverage& held, size_t budg
     span = uint64_t{1} << low;
   }
   std::vector<Shape> shapes;
-  for (const RangeItem& item : items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    const RangeItem& item = items[i];
     if (shapes.empty() || std::max(shapes.back().end, item.End()) - shapes.back().start > span) {
       shapes.emplace_back();
     }
-    Take(shapes.back(), item, held);
+    Take(shapes.back(), i, item, held);
   }
   return shapes;
 }

@@ -19,11 +19,10 @@ struct Shape {
   uint64_t bytes = 0;  // the sizes of its ranges added up (2^32 and beyond included)
   uint64_t drawn = 0;  // the sizes up to 2^32
   uint64_t held = 0;   // of those, the bytes the records hold
+  size_t first = 0;    // its ranges are the lane's items [first, first + count)
   uint32_t count = 0;
   uint32_t ref = 0;                     // its first range's
   RangeKind kind = RangeKind::kRecord;  // its first range's
-  bool mixed = false;                   // ranges of more than one kind
-  uint8_t flags = 0;                    // of all its ranges together
   uint32_t overlapping = 0;             // how many of its ranges overlap others
   uint32_t badChecksums = 0;
   uint32_t withProblems = 0;
@@ -32,7 +31,8 @@ struct Shape {
   uint64_t Missing() const { return drawn - held; }
 };
 
-// Adds the ranges of `more`, which starts at or after `shape`, to `shape`.
+// Adds the ranges of `more`, the lane's items right after those of `shape`,
+// to `shape`.
 void Combine(Shape& shape, const Shape& more);
 
 // The shapes of `lane`, at most `budget` (at least 1) of them, in ascending

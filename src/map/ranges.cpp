@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "rom/extents.h"
 #include "rom/rom_header.h"
 
 namespace romscope {
@@ -67,6 +68,9 @@ class TocRanges {
   void Add(RangeKind kind, uint32_t tableAddress, uint64_t size, size_t ref, uint8_t flags = 0) {
     AddAt(kind, tableAddress + toc_.toc.location.romOffset, size, ref, flags);
   }
+  void Add(RangeKind kind, const Extent& extent, size_t ref, uint8_t flags = 0) {
+    AddAt(kind, extent.start, extent.size, ref, flags);
+  }
   void AddAt(RangeKind kind, uint32_t address, uint64_t size, size_t ref, uint8_t flags = 0) {
     if (size == 0) return;
     RangeItem item;
@@ -77,12 +81,9 @@ class TocRanges {
     item.flags = flags;
     byClass_[static_cast<size_t>(ClassOf(kind))].push_back(item);
   }
-  void Table(RangeKind kind, TableItem::Kind which, uint32_t entrySize) {
+  void Table(RangeKind kind, TableItem::Kind which) {
     const std::optional<TableItem>& table = toc_.TableOf(which);
-    if (table) {
-      Add(kind, table->address, TableBytes(table->count, entrySize), 0,
-          ProblemFlag(table->problems));
-    }
+    if (table) Add(kind, TableExtent(toc_, *table), 0, ProblemFlag(table->problems));
   }
 
   void Frame() {
@@ -92,13 +93,12 @@ class TocRanges {
             0);
     }
     Add(RangeKind::kRomHeader, at.pTOC, ROMHDR::kSize, 0, ProblemFlag(toc_.toc.problems));
-    Table(RangeKind::kModuleTable, TableItem::kModules, kTocEntrySize);
-    Table(RangeKind::kFileTable, TableItem::kFiles, kFileEntrySize);
-    Table(RangeKind::kProfileTable, TableItem::kProfiles, kProfileEntrySize);
+    Table(RangeKind::kModuleTable, TableItem::kModules);
+    Table(RangeKind::kFileTable, TableItem::kFiles);
+    Table(RangeKind::kProfileTable, TableItem::kProfiles);
     if (toc_.copySections) {
       const CopySectionsItem& copies = *toc_.copySections;
-      Add(RangeKind::kCopyTable, copies.address, TableBytes(copies.count, kCopyEntrySize), 0,
-          ProblemFlag(copies.problems));
+      Add(RangeKind::kCopyTable, CopyTableExtent(toc_, copies), 0, ProblemFlag(copies.problems));
     }
     if (toc_.extensionHead) {
       Add(RangeKind::kExtensionHead, toc_.extensionHead->address, ExtensionHead::kSize, 0,
@@ -146,8 +146,8 @@ class TocRanges {
       for (uint32_t s = 0; s < module.sectionCount; ++s) {
         const size_t index = size_t{module.firstSection} + s;
         if (index >= toc_.sections.size()) break;
-        const std::optional<o32_rom>& o32 = toc_.sections[index].o32;
-        if (o32) Add(RangeKind::kSection, o32->o32_dataptr, o32->o32_psize, index);
+        const std::optional<Extent> bytes = SectionBytes(toc_, toc_.sections[index]);
+        if (bytes) Add(RangeKind::kSection, *bytes, index);
       }
     }
   }
@@ -156,8 +156,7 @@ class TocRanges {
     for (size_t f = 0; f < toc_.files.size(); ++f) {
       const FileItem& file = toc_.files[f];
       Name(RangeKind::kFileName, file.entry.ulNameOffset, file.name, f);
-      Add(RangeKind::kFileData, file.entry.ulLoadOffset, file.entry.RomSize(), f,
-          ProblemFlag(file.problems));
+      Add(RangeKind::kFileData, FileData(toc_, file), f, ProblemFlag(file.problems));
     }
   }
 
@@ -202,7 +201,6 @@ class TocRanges {
 Lane RecordLane(Inspection& inspection, MapRanges* ranges, std::vector<Span>* held) {
   Image& image = *inspection.opened.image;
   const RecordTable& records = image.records;
-  const std::vector<uint8_t>& flags = inspection.collected.recordFlags;
   size_t count = records.Count();
   if (records.HasTerminator()) --count;
   count = std::min<size_t>(count, UINT32_MAX);
@@ -212,24 +210,19 @@ Lane RecordLane(Inspection& inspection, MapRanges* ranges, std::vector<Span>* he
   lane.items.reserve(count);
   for (size_t i = 0; i < count; ++i) {
     const RecordInfo record = records[i];
-    if (record.length == 0) continue;
+    const Extent extent = RecordExtent(record);
+    if (extent.size == 0) continue;
     RangeItem item;
-    item.start = record.start;
+    item.start = extent.start;
     item.ref = static_cast<uint32_t>(i);
-    item.size = record.length;
-    const uint8_t f = i < flags.size() ? flags[i] : 0;
-    uint64_t present = record.length;
-    if ((f & CollectedImage::kDataRead) != 0) {
-      // A record the file cuts short has no verdict: its sum is of what is there.
-      if ((f & CollectedImage::kDataComplete) != 0 && (f & CollectedImage::kChecksumValid) == 0) {
-        item.flags |= RangeItem::kBadChecksum;
-      }
-      if ((f & CollectedImage::kDataComplete) == 0) {
-        item.flags |= RangeItem::kRecordCut;
-        present =
-            ranges->cutRecords.size() < kCutRecordsLooked ? image.data.PresentBytes(record) : 0;
-        ranges->cutRecords.emplace_back(i, present);
-      }
+    item.size = extent.size;
+    uint64_t present = extent.size;
+    // A record the file cuts short has no verdict: its sum is of what is there.
+    const RecordVerdict verdict = inspection.collected.Verdict(i);
+    if (verdict == RecordVerdict::kWrong) item.flags |= RangeItem::kBadChecksum;
+    if (verdict == RecordVerdict::kCut) {
+      present = ranges->cutRecords.size() < kCutRecordsLooked ? image.data.PresentBytes(record) : 0;
+      ranges->cutRecords.emplace_back(i, present);
     }
     held->push_back(
         {item.start, std::min(uint64_t{item.start} + present, RangeItem::kAddressSpace)});

@@ -67,10 +67,12 @@ struct RangeItem {
   static constexpr uint8_t kOverlaps = 1;  // contents over other contents, or records over records
   static constexpr uint8_t kBadChecksum = 2;  // a record whose checksum fails
   static constexpr uint8_t kHasProblems = 4;  // the structure came with messages
-  static constexpr uint8_t kRecordCut = 8;    // a record whose data the file does not hold whole
 
   uint32_t start = 0;
-  uint32_t ref = 0;  // which record, module, section, file, ... (see map_describe.h)
+  // Which one of its kind, by index: the record; the module (its name and
+  // headers); the section; the file (name and data); the copy section; the
+  // extension step; the profile. Tables, RAM: 0.
+  uint32_t ref = 0;
   uint64_t size = 0;
   RangeKind kind = RangeKind::kRecord;
   uint8_t flags = 0;

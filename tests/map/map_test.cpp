@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -325,6 +326,18 @@ TEST(MapTest, LargeImagesKeepToTheBudget) {
     const auto [count, bytes] = CountAndBytes(row.tooltip);
     sums[row.lane].first += count;
     sums[row.lane].second += bytes;
+    if (count == 1) continue;
+    // A merged shape names a few of its ranges and counts the rest.
+    uint64_t named = 0;
+    uint64_t more = 0;
+    std::istringstream lines(row.tooltip);
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("record ", 0) == 0 || line.rfind("TOC 0: ", 0) == 0) ++named;
+      if (line.rfind("and ", 0) == 0) more = std::stoull(line.substr(4));
+    }
+    EXPECT_GE(named, 1u) << row.tooltip;
+    EXPECT_LE(named, 8u) << row.tooltip;
+    EXPECT_EQ(named + more, count) << row.tooltip;
   }
   uint64_t fileBytes = 0;
   for (uint32_t i = 0; i < 2340; ++i) fileBytes += 0x100 + i;
@@ -334,6 +347,47 @@ TEST(MapTest, LargeImagesKeepToTheBudget) {
             std::make_pair(uint64_t{records} + 3,
                            uint64_t{records} * 4 + 84 + (h.physLast - h.physFirst - 84) + 8))
       << "the table of contents' header, the rest of it and the signature besides";
+}
+
+// Neighbours the axis draws narrower than a few pixels merge into one shape,
+// whose tooltip still names every record, those with trouble first: six
+// one-byte records beside a gibibyte of RAM, the fourth with a wrong
+// checksum, the last two overlapping.
+TEST(MapTest, MergedShapesNameAllTheirRanges) {
+  TocBuilder toc(0x10000);
+  toc.header.ramStart = 0x80000000;
+  toc.header.ramFree = 0xC0000000;
+  toc.header.ramEnd = 0xFFFF0000;
+  TocMemory memory;
+  toc.Build(memory);
+  BinBuilder bin;
+  bin.Header(0x10000, 0x10000);
+  bin.Record(0x20000, Filled(1, 0x41));
+  bin.Record(0x20001, Filled(1, 0x42));
+  bin.Record(0x20002, Filled(1, 0x43));
+  bin.RecordWithChecksum(0x20003, Filled(1, 0x44), 0xBAD);
+  bin.Record(0x20004, Filled(1, 0x45));
+  bin.Record(0x20004, Filled(2, 0x23));
+  AddTocRecords(bin, memory, toc.pTOC(), 0, 0x00F00000);
+  const Picture picture =
+      Read(CleanRunOutput("romscope -map image.bin", bin.Terminator(0x10000).Build()));
+  std::vector<Row> merged;
+  for (const Row& row : picture.shapes) {
+    if (row.tooltip.find(", merged") != std::string::npos) merged.push_back(row);
+  }
+  const std::vector<Row> expected = {
+      {"records", "c0 bad ovl",
+       "6 records, merged\n0x00020000..0x00020006, 7 bytes (0x7) in all\n"
+       "record 3, checksum 0x00000BAD (wrong: the data sums otherwise)\n"
+       "record 4, checksum 0x00000045 (valid)\n"
+       "record 5, checksum 0x00000046 (valid)\n"
+       "record 0, checksum 0x00000041 (valid)\n"
+       "record 1, checksum 0x00000042 (valid)\n"
+       "record 2, checksum 0x00000043 (valid)\n"
+       "2 of them overlap other records\n"
+       "1 of them with a wrong checksum"},
+  };
+  EXPECT_EQ(merged, expected);
 }
 
 // What the tool cannot use gives a message on standard error, status 1, and

@@ -54,6 +54,16 @@ const CollectedModule* ModuleOfSection(const CollectedToc& toc, uint32_t section
 
 }  // namespace
 
+ShapeText::ShapeText(const Inspection& inspection, const MapRanges& ranges)
+    : inspection_(inspection), ranges_(ranges) {
+  uint64_t items = ranges.recordCount;
+  for (const CollectedToc& toc : inspection.collected.tocs) {
+    items += toc.modules.size() + toc.sections.size() + toc.files.size() +
+             (toc.copySections ? toc.copySections->sections.size() : 0);
+  }
+  small_ = items < kSmallImage;
+}
+
 const char* ClassName(RangeClass rangeClass) {
   static constexpr const char* kNames[kRangeClasses] = {"records",
                                                         "ROM header and tables",
@@ -80,21 +90,31 @@ std::string LaneTitle(const Lane& lane) {
   return "TOC " + MapDecimal(lane.toc) + ": " + ClassName(lane.rangeClass);
 }
 
-std::string ShapeText::RecordWhat(uint32_t index) const {
+std::string ShapeText::RecordWhat(uint32_t index, bool alone) const {
   const RecordInfo record = inspection_.opened.image->records[index];
-  const std::vector<uint8_t>& flags = inspection_.collected.recordFlags;
-  const uint8_t f = index < flags.size() ? flags[index] : 0;
   std::string text = "record " + MapDecimal(index) + ", checksum " + MapAddress(record.checksum);
-  if ((f & CollectedImage::kDataRead) == 0) return text + " (not verified)";
-  if ((f & CollectedImage::kDataComplete) == 0) {
-    text += " (not verified: the file ends inside its data)";
-    for (const auto& [cut, present] : ranges_.cutRecords) {
-      if (cut == index) text += "\nthe file holds " + MapBytes(present) + " of its data";
+  switch (inspection_.collected.Verdict(index)) {
+    case RecordVerdict::kNotVerified:
+      return text + " (not verified)";
+    case RecordVerdict::kCut: {
+      text += " (not verified: the file ends inside its data)";
+      if (!alone) return text;
+      // In record order, as the ranges were gathered.
+      const auto& cut = ranges_.cutRecords;
+      const auto at = std::lower_bound(
+          cut.begin(), cut.end(), index,
+          [](const std::pair<size_t, uint64_t>& c, uint32_t i) { return c.first < i; });
+      if (at != cut.end() && at->first == index) {
+        text += "\nthe file holds " + MapBytes(at->second) + " of its data";
+      }
+      return text;
     }
-    return text;
+    case RecordVerdict::kValid:
+      return text + " (valid)";
+    case RecordVerdict::kWrong:
+      break;
   }
-  return text + ((f & CollectedImage::kChecksumValid) != 0 ? " (valid)"
-                                                           : " (wrong: the data sums otherwise)");
+  return text + " (wrong: the data sums otherwise)";
 }
 
 std::string ShapeText::ModuleWhat(const CollectedToc& toc, RangeKind kind, uint32_t ref) const {
@@ -176,8 +196,8 @@ std::string ShapeText::OtherWhat(const CollectedToc& toc, RangeKind kind, uint32
   }
 }
 
-std::string ShapeText::What(const Lane& lane, RangeKind kind, uint32_t ref) const {
-  if (kind == RangeKind::kRecord) return RecordWhat(ref);
+std::string ShapeText::What(const Lane& lane, RangeKind kind, uint32_t ref, bool alone) const {
+  if (kind == RangeKind::kRecord) return RecordWhat(ref, alone);
   return "TOC " + MapDecimal(lane.toc) + ": " +
          OtherWhat(inspection_.collected.tocs[lane.toc], kind, ref);
 }
@@ -254,17 +274,43 @@ std::string ShapeText::Trouble(const Lane& lane, const Shape& shape) const {
   return text;
 }
 
-std::string ShapeText::Tooltip(const Lane& lane, const Shape& shape) const {
+bool ShapeText::Troubled(const Lane& lane, const RangeItem& item) const {
+  if (item.flags != 0 || item.Clipped()) return true;
+  const bool missing = lane.rangeClass == RangeClass::kRecords || IsContents(lane.rangeClass);
+  return missing && ranges_.held.Held(item.start, item.End()) < item.End() - item.start;
+}
+
+std::string ShapeText::Members(const Lane& lane, const Shape& shape, size_t listed) const {
+  // In a small image every range is listed, so that each record, module and
+  // file can be found; a lane of many ranges all the same (the profiles of
+  // many) keeps to the bound.
+  if (small_ && lane.items.size() <= 4 * kSmallImage) listed = shape.count;
+  std::string text;
+  size_t shown = 0;
+  // The troubled ones first, then the others, each group in address order.
+  for (const bool troubled : {true, false}) {
+    for (size_t i = shape.first; i < shape.first + shape.count && shown < listed; ++i) {
+      const RangeItem& item = lane.items[i];
+      if (Troubled(lane, item) != troubled) continue;
+      text += "\n" + What(lane, item.kind, item.ref, false);
+      ++shown;
+    }
+  }
+  if (shown < shape.count) text += "\nand " + MapDecimal(shape.count - shown) + " more";
+  return text;
+}
+
+std::string ShapeText::Tooltip(const Lane& lane, const Shape& shape, size_t listed) const {
   std::string text;
   if (shape.count == 1) {
-    text = What(lane, shape.kind, shape.ref) + "\n" + MapRange(shape.start, shape.end) + ", " +
-           MapBytes(shape.bytes);
+    text = What(lane, shape.kind, shape.ref, true) + "\n" + MapRange(shape.start, shape.end) +
+           ", " + MapBytes(shape.bytes);
   } else {
     text = MapDecimal(shape.count) + " " + ClassPlural(lane.rangeClass) + ", merged" +
            (lane.rangeClass == RangeClass::kRecords ? std::string()
                                                     : " (TOC " + MapDecimal(lane.toc) + ")") +
-           "\n" + MapRange(shape.start, shape.end) + ", " + MapBytes(shape.bytes) +
-           " in all\nthe first: " + What(lane, shape.kind, shape.ref);
+           "\n" + MapRange(shape.start, shape.end) + ", " + MapBytes(shape.bytes) + " in all" +
+           Members(lane, shape, listed);
   }
   return text + Trouble(lane, shape);
 }

@@ -76,7 +76,13 @@ MapDocument::MapDocument(const Inspection& inspection, const MapRanges& ranges, 
       text_(inspection, ranges),
       shapes_(MergeAll(ranges)),
       axis_(shapes_, L::kPlotLeft, L::kPlotWidth) {
-  for (std::vector<Shape>& lane : shapes_) lane = MergeNarrow(lane, axis_, L::kNarrowest);
+  size_t merged = 0;
+  for (std::vector<Shape>& lane : shapes_) {
+    lane = MergeNarrow(lane, axis_, L::kNarrowest);
+    for (const Shape& shape : lane) merged += shape.count > 1 ? 1 : 0;
+  }
+  listed_ =
+      std::clamp<size_t>(L::kListedLines / std::max<size_t>(merged, 1), 1, L::kListedPerShape);
 }
 
 void MapDocument::Style(int64_t height) {
@@ -120,8 +126,9 @@ void MapDocument::Heading() {
                  " of them; " + MapBytes(held - accounted) + " in records nothing accounts for; " +
                  MapBytes(described - accounted) + " that the tables describe lie in no record.");
   std::string note =
-      "The axis is not to scale: each stretch between two boundaries widens with the logarithm of "
-      "its length, and long gaps become breaks. Hover over a shape for its addresses and size.";
+      "The axis is not to scale: each stretch between two boundaries widens with the square of the "
+      "logarithm of its length, and long gaps become breaks. Hover over a shape for its addresses "
+      "and size.";
   if (ranges_.tocCount > MapRanges::kTocsDrawn) {
     note += " Lanes for the first " + MapDecimal(MapRanges::kTocsDrawn) +
             " tables of contents only; the totals count all.";
@@ -196,7 +203,7 @@ void MapDocument::Shape1(const Lane& lane, const Shape& shape, int64_t top) {
   if (width >= 4) cssClass += " w";
   svg_.OpenRect(x0, top + 3, width, L::kShapeHeight, cssClass.c_str());
   svg_.Raw(">");
-  svg_.Title(text_.Tooltip(lane, shape));
+  svg_.Title(text_.Tooltip(lane, shape, listed_));
   svg_.Raw("</rect>");
   if (part && shape.count == 1) MissingMarks(shape, top);
   if (width >= L::kLabelMinWidth) {

@@ -31,6 +31,10 @@ struct MapLayout {
   static constexpr size_t kMissingMarks = 1000;
   static constexpr size_t kMarksPerShape = 4;
   static constexpr int64_t kLabelMinWidth = 30;
+  // Beyond a small image, a merged shape's tooltip lists at most this many of
+  // its ranges, and all merged shapes together about kListedLines.
+  static constexpr size_t kListedPerShape = 8;
+  static constexpr size_t kListedLines = 4000;
   // Neighbouring shapes that together span no more pixels merge.
   static constexpr int64_t kNarrowest = 3;
 };
@@ -64,6 +68,7 @@ class MapDocument {
   ShapeText text_;
   std::vector<std::vector<Shape>> shapes_;  // per lane
   Axis axis_;
+  size_t listed_ = 0;  // ranges a merged shape lists (see MapLayout)
   size_t marks_ = 0;
 };
 
