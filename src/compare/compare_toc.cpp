@@ -217,8 +217,7 @@ void TocPair::Files() {
       &m);
 }
 
-// The profiles pair as their modules do; the symbols of each pair are
-// matched by name. A profile without a partner goes with its module.
+// The profiles, then the symbols of each pair of profiles (compare.h).
 void TocPair::Symbols() {
   const uint32_t count = Count32(o_.profiles.size());
   auto oldKey = [&](uint32_t i) { return ProfileKey(o_, i); };
