@@ -11,17 +11,18 @@
 
 namespace romscope {
 
-// The kinds of item compared, in the order the output shows them.
+// The kinds of item compared, in the order the output shows them (how each
+// is matched: compare.h).
 enum class ChangeKind : uint8_t {
   kImage,        // the BIN header and the entry address
   kToc,          // a table of contents: where it lies, which of its tables could be read
-  kRecord,       // matched by start address
+  kRecord,       // a record of the image's table
   kHeader,       // the ROM header and the head of its extensions
-  kExtension,    // a record of the extension chain, matched by name
-  kCopySection,  // matched by index
-  kModule,       // matched by name
-  kFile,         // matched by name
-  kSymbol,       // a profiling symbol, matched by name within its module
+  kExtension,    // a record of the extension chain
+  kCopySection,  // an entry of the copy table
+  kModule,       // a module with its sections
+  kFile,         // a file
+  kSymbol,       // a profiling symbol of a module
 };
 inline constexpr size_t kChangeKinds = 9;
 

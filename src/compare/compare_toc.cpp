@@ -7,6 +7,7 @@
 #include "compare/classify.h"
 #include "compare/matching.h"
 #include "compare/pair_walk.h"
+#include "rom/extents.h"
 
 namespace romscope {
 namespace {
@@ -216,8 +217,7 @@ void TocPair::Files() {
       &m);
 }
 
-// The profiles pair as their modules do; the symbols of each pair are
-// matched by name. A profile without a partner goes with its module.
+// The profiles, then the symbols of each pair of profiles (compare.h).
 void TocPair::Symbols() {
   const uint32_t count = Count32(o_.profiles.size());
   auto oldKey = [&](uint32_t i) { return ProfileKey(o_, i); };
@@ -263,10 +263,6 @@ void TocPair::SymbolsOf(uint32_t oldProfile, uint32_t newProfile, uint32_t modul
       &symbolMatching_, moduleOccurrence);
 }
 
-ContentRange SectionRange(const CollectedToc& toc, const o32_rom& o32) {
-  return {o32.o32_dataptr, toc.toc.location.romOffset, o32.o32_psize};
-}
-
 }  // namespace
 
 void CompareToc(ComparedImages& images, uint32_t toc, ContentComparer& content,
@@ -282,10 +278,12 @@ Content ModuleContent(ContentComparer& content, const CollectedToc& ot, const Co
   for (uint32_t j = 0; j < o.sectionCount && verdict != Content::kChanged; ++j) {
     const SectionItem& a = ot.sections[o.firstSection + j];
     const SectionItem& b = nt.sections[n.firstSection + j];
+    const std::optional<Extent> oldBytes = SectionBytes(ot, a);
+    const std::optional<Extent> newBytes = SectionBytes(nt, b);
     Content part = Content::kNeither;
-    if (a.o32 && b.o32) {
-      part = content.Compare(SectionRange(ot, *a.o32), SectionRange(nt, *b.o32));
-    } else if (a.o32 || b.o32) {
+    if (oldBytes && newBytes) {
+      part = content.Compare(*oldBytes, *newBytes);
+    } else if (oldBytes || newBytes) {
       part = Content::kUnknown;
     }
     verdict = CombineContent(verdict, part);
@@ -295,8 +293,7 @@ Content ModuleContent(ContentComparer& content, const CollectedToc& ot, const Co
 
 Content FileContent(ContentComparer& content, const CollectedToc& ot, const FileItem& o,
                     const CollectedToc& nt, const FileItem& n) {
-  return content.Compare({o.entry.ulLoadOffset, ot.toc.location.romOffset, o.entry.RomSize()},
-                         {n.entry.ulLoadOffset, nt.toc.location.romOffset, n.entry.RomSize()});
+  return content.Compare(FileData(ot, o), FileData(nt, n));
 }
 
 ItemKey NameKey(const ItemName& name) {

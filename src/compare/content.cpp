@@ -44,27 +44,27 @@ ContentComparer::ContentComparer(Inspection& oldInspection, Inspection& newInspe
       oldBuffer_(kPiece),
       newBuffer_(kPiece) {}
 
-Content ContentComparer::Compare(const ContentRange& o, const ContentRange& n) {
-  if (o.length != n.length) return Content::kChanged;
-  if (o.length == 0) return Content::kSame;
-  const uint32_t oldHolder = old_.reader.Holder(o.address, o.length, o.bias);
-  const uint32_t newHolder = new_.reader.Holder(n.address, n.length, n.bias);
+Content ContentComparer::Compare(const Extent& o, const Extent& n) {
+  if (o.size != n.size) return Content::kChanged;
+  if (o.size == 0) return Content::kSame;
+  const uint32_t oldHolder = old_.reader.Holder(o.start, o.size, 0);
+  const uint32_t newHolder = new_.reader.Holder(n.start, n.size, 0);
   if (oldHolder == ImageReader::kNoRecord || newHolder == ImageReader::kNoRecord) {
     return oldHolder == newHolder ? Content::kNeither : Content::kUnknown;
   }
   const RecordInfo oldRecord = old_.records[oldHolder];
   const RecordInfo newRecord = new_.records[newHolder];
   // A holder starts at or below the range: these never wrap.
-  const uint32_t oldAt = static_cast<uint32_t>(o.address + o.bias) - oldRecord.start;
-  const uint32_t newAt = static_cast<uint32_t>(n.address + n.bias) - newRecord.start;
+  const uint32_t oldAt = o.start - oldRecord.start;
+  const uint32_t newAt = n.start - newRecord.start;
   const bool paired =
       oldHolder < records_.OldCount() && records_.Pairs().NewOf(oldHolder) == newHolder;
   if (!usePass_ || !paired || oldAt != newAt) {
-    return Direct(oldRecord.dataOffset + oldAt, newRecord.dataOffset + newAt, o.length);
+    return Direct(oldRecord.dataOffset + oldAt, newRecord.dataOffset + newAt, o.size);
   }
   // The pass compared these very bytes: only where it found them to differ
   // are they read again, to tell whether the difference lies inside.
-  records_.Lookup(oldHolder, oldAt, o.length, &known_);
+  records_.Lookup(oldHolder, oldAt, o.size, &known_);
   const uint64_t common = std::min(known_.oldRead, known_.newRead);
   for (const auto& [begin, end] : known_.differing) {
     if (begin >= oldAt + common) break;
@@ -73,7 +73,7 @@ Content ContentComparer::Compare(const ContentRange& o, const ContentRange& n) {
         Direct(oldRecord.dataOffset + begin, newRecord.dataOffset + begin, stop - begin);
     if (part != Content::kSame) return part == Content::kChanged ? part : Content::kUnknown;
   }
-  if (known_.oldRead == o.length && known_.newRead == o.length) return Content::kSame;
+  if (known_.oldRead == o.size && known_.newRead == o.size) return Content::kSame;
   return known_.oldRead == known_.newRead ? Content::kNeither : Content::kUnknown;
 }
 

@@ -1,8 +1,7 @@
 // The content of an item, compared byte for byte: a module section's stored
-// bytes (o32_psize bytes at o32_dataptr) or a file's data in ROM (its ROM
-// size at ulLoadOffset). Each side is read as the report reads it: at table
-// address + the table of contents' ROMOFFSET, from the first record that
-// holds the whole range; a range no record holds cannot be read.
+// bytes or a file's data, where rom/extents.h says they lie (SectionBytes,
+// FileData). Each side is read as the report reads it: from the first record
+// that holds the whole extent; an extent no record holds cannot be read.
 //
 // The verdict, whatever the pieces the bytes are read in: the content
 // changed when the sizes differ or a byte that both sides can read differs;
@@ -17,24 +16,18 @@
 #include "compare/change.h"
 #include "compare/record_pass.h"
 #include "rom/collector.h"
+#include "rom/extents.h"
 
 namespace romscope {
 
-// Bytes at a table address, read with the bias of their table of contents.
-struct ContentRange {
-  uint32_t address = 0;
-  uint32_t bias = 0;
-  uint32_t length = 0;
-};
-
 class ContentComparer {
  public:
-  // `records` has run on the two inspections. Without `usePass` every range
+  // `records` has run on the two inspections. Without `usePass` every extent
   // is read whole (the fuzzer checks that this makes no difference).
   ContentComparer(Inspection& oldInspection, Inspection& newInspection, const RecordPass& records,
                   bool usePass = true);
 
-  Content Compare(const ContentRange& oldRange, const ContentRange& newRange);
+  Content Compare(const Extent& oldBytes, const Extent& newBytes);
 
  private:
   // Compares `length` bytes at the two file offsets, in pieces of at most

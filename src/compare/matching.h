@@ -1,5 +1,6 @@
-// Pairing the items of two lists by key: the k-th item with a key in the old
-// list goes with the k-th item with that key in the new one. Where the lists
+// Pairing the items of two lists by key (which key for which items:
+// compare.h): the k-th item with a key in the old list goes with the k-th
+// item with that key in the new one. Where the lists
 // start with the same keys in the same order, their items pair by position
 // (that is the same pairing: each key has as many items on both sides up to
 // there); the rest of each list is sorted once by key and position and the

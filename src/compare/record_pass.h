@@ -1,6 +1,5 @@
-// The records of both images paired by start address (the k-th record with a
-// start in the old image with the k-th with that start in the new one), and
-// their data read once for two purposes: each image's checksum verdicts,
+// The records of both images paired (by start address, as compare.h says),
+// and their data read once for two purposes: each image's checksum verdicts,
 // formed exactly as the record scan forms them, and the comparison of each
 // pair's bytes. The images are collected without their data (the plan's
 // readData off), so every data byte is read once, not once to verify it and

@@ -535,5 +535,42 @@ TEST(DiffTest, ExtensionRecordsAndCopySections) {
                      "        CLen: 0x10 -> 0x20\n");
 }
 
+// A header that names no extensions against one whose head was read, and one
+// whose head was read against one whose head cannot be read (no record holds
+// it). The second pair places the same bytes, a head of no records included.
+TEST(DiffTest, AHeaderWithoutAHeadOfExtensions) {
+  auto image = [](bool head, uint32_t extensions) {
+    TocBuilder toc(0x10000);
+    toc.withExtensions = head;
+    toc.keepPhys = true;  // the same physical range on both sides
+    toc.header.physFirst = 0x10000;
+    toc.header.physLast = 0x10080;
+    toc.header.extensions = extensions;
+    return SingleTocImage(toc);
+  };
+  // The head lies at the start of the data area, right behind the header.
+  const RunResult added = RunPair("", image(false, 0), image(true, 0));
+  EXPECT_EQ(added.status, 1);
+  const size_t headers = added.out.find("\nheaders:\n");
+  ASSERT_NE(headers, std::string::npos) << added.out;
+  ExpectSameText(added.out.substr(headers),
+                 "\nheaders:\n" + std::string(kHeading) +
+                     "           -            -            -  changed    0  ROMHDR\n"
+                     "        ROMHDR.ulExtensions: 0x00000000 -> 0x00010054\n"
+                     "        extensions: none -> present\n");
+
+  const RunResult lost = RunPair("", image(true, 0), image(true, 0x00F00000));
+  EXPECT_EQ(lost.status, 1);
+  EXPECT_EQ(lost.out.substr(0, lost.out.find('\n')),
+            "Summary: tocs: 1 changed; records: 1 changed; headers: 1 moved; ROM bytes: 136 -> "
+            "136 (+0)");
+  const size_t tocs = lost.out.find("\ntocs:\n");
+  ASSERT_NE(tocs, std::string::npos) << lost.out;
+  ExpectSameText(lost.out.substr(tocs, lost.out.find("\nrecords:\n") - tocs),
+                 "\ntocs:\n" + std::string(kHeading) +
+                     "           -            -            -  changed    0  0x00010000\n"
+                     "        extensions: 0 -> unreadable\n");
+}
+
 }  // namespace
 }  // namespace romscope::testing
