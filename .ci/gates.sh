@@ -37,7 +37,8 @@ step() {  # NAME COMMAND...
   shift
   echo "== gate: $name"
   "$@"
-  echo "== gate: $name passed in $((SECONDS - start)) s"
+  echo "== gate: $name passed in $((SECONDS - start)) s" \
+    "(load average $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown))"
 }
 
 format_gate() {
@@ -123,7 +124,8 @@ for gate in "${gates[@]}"; do
     format) step "clang-format" format_gate ;;
     clang) step "clang build, warnings as errors" clang_build ;;
     sanitize | tidy)
-      # Up to date after the clang gate, this build takes seconds.
+      # Up to date after the clang gate, this build takes seconds (in the
+      # same call: -Werror goes off in the tree when this script ends).
       step "clang build, warnings as errors" clang_build
       if [ "$gate" = sanitize ]; then
         step "tests under the sanitizers" sanitize_gate
