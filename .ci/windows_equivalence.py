@@ -127,7 +127,7 @@ def compare_extraction(linux, windows, options, image):
                 status, out, err = run(command, cwd=folder)
             else:
                 status, out, err = run_windows(
-                    command, f"-extract=out {' '.join(options)} {image}", cwd=folder,
+                    command, " ".join(["-extract=out"] + options + [image]), cwd=folder,
                     again=lambda: shutil.rmtree(os.path.join(folder, "out"), ignore_errors=True))
             results.append((status, out, err, tree(os.path.join(scratch, side, "out"))))
         (a_status, a_out, _, a_tree), (b_status, b_out, b_err, b_tree) = results
