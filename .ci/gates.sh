@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # CI gates, run by .ci/run after the tests: the formatting, a clang build with
-# warnings as errors, clang-tidy, and the fuzzer for five minutes. Any finding
-# fails the run. Each step prints how long it took.
+# warnings as errors and the sanitizers, the tests in it, clang-tidy, and the
+# fuzzer for five minutes. Any finding fails the run. Each step prints how
+# long it took.
 #
-# Usage: .ci/gates.sh [format|tidy|fuzz]...   (all three when none is named)
+# Usage: .ci/gates.sh [format|clang|sanitize|tidy|fuzz]...   (all when none
+# is named; sanitize and tidy bring the clang build up to date first)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -35,21 +37,31 @@ step() {  # NAME COMMAND...
   shift
   echo "== gate: $name"
   "$@"
-  echo "== gate: $name passed in $((SECONDS - start)) s"
+  echo "== gate: $name passed in $((SECONDS - start)) s" \
+    "(load average $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo unknown))"
 }
 
 format_gate() {
   sources | xargs clang-format-14 --dry-run --Werror
 }
 
-# The compilation database of a clang build of everything (tool, tests,
-# benchmarks, fuzzer), built with warnings as errors; clang-tidy reads it.
-# fuzz/run.sh builds the same tree, without them after this script.
+# A clang build of everything (tool, tests, benchmarks, fuzzer) with
+# warnings as errors, instrumented for libFuzzer and built with
+# AddressSanitizer and UndefinedBehaviorSanitizer (ROMSCOPE_BUILD_FUZZERS
+# brings them): the tests run in it, clang-tidy reads its compilation
+# database and the fuzzer is one of its targets. fuzz/run.sh builds the same
+# tree, without -Werror after this script.
 clang_build() {
   werror_on "$build"
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DROMSCOPE_BUILD_FUZZERS=ON -DROMSCOPE_BUILD_BENCHMARKS=ON -DROMSCOPE_WERROR=ON >/dev/null
   cmake --build "$build" -j2
+}
+
+# The whole test suite in the clang build; any sanitizer report fails it.
+sanitize_gate() {
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$build" --output-on-failure -j2
 }
 
 # "N warnings generated." counts what the header filter hides (the system's
@@ -60,15 +72,32 @@ tidy_gate() {
 }
 
 # Five minutes of fuzzing on two cores, seeded as fuzz/run.sh seeds it. Each
-# job first runs every seed (about 830 inputs, each through every mode, under
-# the sanitizers: three to four minutes here); the time left mutates. An input
+# job first runs every seed (about 270 inputs, each through every mode, under
+# the sanitizers: about 40 s here); the time left mutates. The log says how
+# many inputs each job ran besides the seeds. An input
 # that fails is copied into fuzz/regressions (named by its SHA-1, as the ones
 # there are) and printed in base64, so that it can be committed from the log:
 #   base64 -d > fuzz/regressions/NAME   (paste the lines, then Ctrl-D)
+# Per job: the inputs run (stat::number_of_executed_units) less the seeds
+# it started from (INITED's count).
+fuzz_counts() {
+  local log runs seeds total=0
+  for log in fuzz/fuzz-*.log; do
+    [ -f "$log" ] || continue
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+    seeds=$(sed -n 's/^#\([0-9]*\)[[:space:]]*INITED.*/\1/p' "$log" | head -n 1)
+    echo "fuzzing: $log ran ${runs:-?} inputs, ${seeds:-?} of them seeds"
+    if [ -n "$runs" ] && [ -n "$seeds" ]; then total=$((total + runs - seeds)); fi
+  done
+  echo "fuzzing: $total new inputs in all"
+}
+
 fuzz_gate() {
   local stamp status=0 found=()
   stamp=$(mktemp)
+  rm -f fuzz/fuzz-*.log
   fuzz/run.sh 300 2 || status=$?
+  fuzz_counts
   while IFS= read -r -d '' file; do found+=("$file"); done < <(find fuzz/artifacts -type f \
     \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) \
     -newer "$stamp" -print0)
@@ -89,13 +118,20 @@ fuzz_gate() {
 }
 
 gates=("$@")
-[ ${#gates[@]} -gt 0 ] || gates=(format tidy fuzz)
+[ ${#gates[@]} -gt 0 ] || gates=(format clang sanitize tidy fuzz)
 for gate in "${gates[@]}"; do
   case $gate in
     format) step "clang-format" format_gate ;;
-    tidy)
+    clang) step "clang build, warnings as errors" clang_build ;;
+    sanitize | tidy)
+      # Up to date after the clang gate, this build takes seconds (in the
+      # same call: -Werror goes off in the tree when this script ends).
       step "clang build, warnings as errors" clang_build
-      step "clang-tidy" tidy_gate
+      if [ "$gate" = sanitize ]; then
+        step "tests under the sanitizers" sanitize_gate
+      else
+        step "clang-tidy" tidy_gate
+      fi
       ;;
     fuzz) step "fuzzing for 300 s" fuzz_gate ;;
     *) echo "unknown gate: $gate" >&2; exit 2 ;;

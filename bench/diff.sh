@@ -76,7 +76,10 @@ calc() { awk "BEGIN { printf \"$1\", $2 }"; }
 verdict() { [ "$(calc '%d' "$1")" = 1 ] && echo met || echo MISSED; }
 
 rows=()
-row() { rows+=("$(printf '%-34s %-30s %-22s %s' "$1" "$2" "$3" "$4")"); }
+# The 1-minute load average, beside each figure: work elsewhere on the
+# machine (a build on the other core) slows the figures down.
+load1() { cut -d' ' -f1 /proc/loadavg 2>/dev/null || echo n/a; }
+row() { rows+=("$(printf '%-34s %-30s %-22s %-7s %s' "$1" "$2" "$3" "$4" "$(load1)")"); }
 cmd() { rows+=("    \$ $*"); }
 
 echo "== diff: files" >&2
@@ -141,5 +144,5 @@ rm -f "$tmp"/files-*.bin "$tmp"/records-*.bin "$tmp"/symbols-*.bin "$tmp/rss"
 echo
 echo "-diff: medians of $runs runs after a warm-up run; $(nproc) cores," \
   "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-34s %-30s %-22s %s\n' figure median goal verdict
+printf '%-34s %-30s %-22s %-7s %s\n' figure median goal verdict load
 printf '%s\n' "${rows[@]}"

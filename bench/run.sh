@@ -134,7 +134,10 @@ open(sys.argv[1], "w").write("%d\n" % resource.getrusage(resource.RUSAGE_CHILDRE
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
 
 rows=()
-row() { rows+=("$(printf '%-34s %-28s %-18s %s' "$1" "$2" "$3" "$4")"); }
+# The 1-minute load average, beside each figure: work elsewhere on the
+# machine (a build on the other core) slows the figures down.
+load1() { cut -d' ' -f1 /proc/loadavg 2>/dev/null || echo n/a; }
+row() { rows+=("$(printf '%-34s %-28s %-18s %-7s %s' "$1" "$2" "$3" "$4" "$(load1)")"); }
 cmd() { rows+=("    \$ $*"); }
 
 echo "== scan" >&2
@@ -275,7 +278,7 @@ echo "romscope benchmarks, mode $mode: medians of $runs runs after a warm-up run
 echo "machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo);" \
   "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
-printf '%-34s %-28s %-18s %s\n' figure "median" goal verdict
+printf '%-34s %-28s %-18s %-7s %s\n' figure median goal verdict load
 printf '%s\n' "${rows[@]}"
 echo
 echo "reader_bench medians:"

@@ -70,6 +70,9 @@ median_of() {
 }
 
 calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+# The 1-minute load average, beside each figure: work elsewhere on the
+# machine (a build on the other core) slows the figures down.
+load1() { cut -d' ' -f1 /proc/loadavg 2>/dev/null || echo n/a; }
 
 rows=()
 for layout in issue nested overlap duplicates late names; do
@@ -98,8 +101,8 @@ for layout in issue nested overlap duplicates late names; do
     ok=$(calc '%d' "$ratio <= 2 && $worst < 0.5")
   fi
   verdict=$([ "$ok" = 1 ] && echo met || echo MISSED)
-  rows+=("$(printf '%-11s %9s %9s %6s   %-26s %s' "$layout" "$worst" "$friendly" "$ratio" \
-    "$goal" "$verdict")")
+  rows+=("$(printf '%-11s %9s %9s %6s   %-26s %-7s %s' "$layout" "$worst" "$friendly" "$ratio" \
+    "$goal" "$verdict" "$(load1)")")
 done
 
 echo "== diff matching" >&2
@@ -120,8 +123,8 @@ for layout in files sections records; do
     "$tmp/diff-$layout-distinct-new.bin")
   ratio=$(calc '%.2f' "$same / $apart")
   verdict=$([ "$(calc '%d' "$ratio <= 2")" = 1 ] && echo met || echo MISSED)
-  diff_rows+=("$(printf '%-11s %9s %9s %6s   %-26s %s' "$layout" "$same" "$apart" "$ratio" \
-    "ratio <= 2" "$verdict")")
+  diff_rows+=("$(printf '%-11s %9s %9s %6s   %-26s %-7s %s' "$layout" "$same" "$apart" "$ratio" \
+    "ratio <= 2" "$verdict" "$(load1)")")
   rm -f "$tmp"/diff-"$layout"-*.bin
 done
 
@@ -146,15 +149,15 @@ for mode in records overlapping; do
   fi
   read -r kib per_record < <(peak_rss "$mode")
   verdict=$([ "$(calc '%d' "$per_record <= 40")" = 1 ] && echo met || echo MISSED)
-  memory+=("$(printf '%-12s %6s KiB  %5s bytes a record   goal <= 40   %s' "$mode" "$kib" \
-    "$per_record" "$verdict")")
+  memory+=("$(printf '%-12s %6s KiB  %5s bytes a record   goal <= 40   %-7s load %s' "$mode" \
+    "$kib" "$per_record" "$verdict" "$(load1)")")
 done
 
 echo
 echo "address lookups on hostile layouts: romscope -obj IMAGE, $entries o32_rom entries"
 echo "(names: romscope -toc -sym IMAGE, 32 modules of 8192 symbols sharing one name list),"
 echo "median of $runs runs after a warm-up run (seconds)"
-printf '%-11s %9s %9s %6s   %-26s %s\n' layout worst friendly ratio goal verdict
+printf '%-11s %9s %9s %6s   %-26s %-7s %s\n' layout worst friendly ratio goal verdict load
 printf '%s\n' "${rows[@]}"
 echo "    \$ $build/gen_image hostile LAYOUT worst|friendly $entries IMAGE"
 echo "    \$ $romscope -obj IMAGE > /dev/null   (names: -toc -sym)"
@@ -163,7 +166,7 @@ echo "matching on hostile layouts: romscope -diff OLD NEW, the new image without
 echo "item; one key for all (files: 2,340 of one name; sections: 65,535 in one module;"
 echo "records: 1,000,000 at one start) next to as many keys (2,048 modules of 32 sections),"
 echo "median of $runs runs after a warm-up run (seconds)"
-printf '%-11s %9s %9s %6s   %-26s %s\n' layout one-key apart ratio goal verdict
+printf '%-11s %9s %9s %6s   %-26s %-7s %s\n' layout one-key apart ratio goal verdict load
 printf '%s\n' "${diff_rows[@]}"
 echo "    \$ $build/gen_image diff hostile files|sections|records same|distinct OLD NEW"
 echo "    \$ $romscope -diff OLD NEW > /dev/null"

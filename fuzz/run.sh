@@ -8,8 +8,12 @@
 # section), the committed corpus in fuzz/corpus, and every reproducer in
 # fuzz/regressions. New inputs are kept in fuzz/corpus-work, findings in
 # fuzz/artifacts; neither is committed. A crash found becomes a regression:
-# copy it into fuzz/regressions and fix it. To keep what a long run found:
-#   build-fuzz/romscope_fuzz -merge=1 fuzz/corpus fuzz/corpus-work
+# copy it into fuzz/regressions and fix it. The committed corpus holds only
+# inputs that reach code the others do not, so that the replay of the seeds
+# at the start of a run is short. To keep what a long run found:
+#   build-fuzz/romscope_fuzz -merge=1 -use_counters=0 fuzz/corpus fuzz/corpus-work
+# and to minimise the corpus again, merge it into a folder that holds the
+# build's seeds (build-fuzz/fuzz-seeds), then keep the files the merge added.
 set -euo pipefail
 seconds=${1:?usage: fuzz/run.sh SECONDS [JOBS]}
 jobs=${2:-1}
