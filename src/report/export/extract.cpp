@@ -89,6 +89,13 @@ std::string NotHeld(uint32_t address, uint64_t size) {
   return text;
 }
 
+// How many sections from `first` on have a header that cannot be read.
+uint32_t UnreadableRun(const CollectedToc& toc, const CollectedModule& module, uint32_t first) {
+  uint32_t end = first;
+  while (end < module.sectionCount && !toc.sections[module.firstSection + end].o32) ++end;
+  return end - first;
+}
+
 void Extraction::Toc(const CollectedToc& toc, OutputFolder& root) {
   LazyFolder tocFolder(nullptr, &root, std::to_string(toc.toc.index));
   Modules(toc, tocFolder);
@@ -119,18 +126,30 @@ void Extraction::Modules(const CollectedToc& toc, LazyFolder& tocFolder) {
       continue;
     }
     LazyFolder moduleFolder(&modulesFolder, nullptr, folderName);
-    entry.kind = ExtractEntry::kSection;
     for (uint32_t j = 0; j < module.sectionCount && !stop_.Stopped(); ++j) {
       const SectionItem& section = toc.sections[module.firstSection + j];
+      entry.kind = ExtractEntry::kSection;
       entry.section = j;
+      entry.count = 1;
       const std::string file = std::to_string(j) + ".bin";
       entry.path = folderPath + "/" + file;
       entry.address = 0;
       entry.size = 0;
       if (!section.o32) {
+        // A run of headers that cannot be read is one entry: a module may
+        // claim 65,535 sections whose table is not there.
+        const uint32_t run = UnreadableRun(toc, module, j);
         entry.status = ExtractEntry::kSkipped;
-        entry.reason = "not written: its o32_rom cannot be read";
+        if (run == 1) {
+          entry.reason = "not written: its o32_rom cannot be read";
+        } else {
+          entry.kind = ExtractEntry::kSections;
+          entry.count = run;
+          entry.path = folderPath;
+          entry.reason = "not written: their o32_rom headers cannot be read";
+        }
         List(entry);
+        j += run - 1;
         continue;
       }
       entry.address = section.o32->o32_dataptr + romOffset;

@@ -55,6 +55,10 @@ class TextListing : public ExtractListing {
     const std::string size = std::to_string(e.size);
     if (e.kind == ExtractEntry::kModule) {
       line += " module";
+    } else if (e.kind == ExtractEntry::kSections) {
+      line += " sections " + std::to_string(e.section) + "-" +
+              std::to_string(uint64_t{e.section} + e.count - 1) + " (" + std::to_string(e.count) +
+              " sections)";
     } else if (e.kind == ExtractEntry::kSection) {
       line += " section " + std::to_string(e.section) + ", " + size + " bytes";
     } else if (e.compressed) {
@@ -96,15 +100,19 @@ class JsonListing : public ExtractListing {
     ++counts_[e.status];
     json_.BeginObject();
     json_.Number("toc", e.toc);
-    static const char* const kKinds[] = {"file", "section", "module"};
+    static const char* const kKinds[] = {"file", "section", "module", "sections"};
     json_.String("kind", kKinds[e.kind]);
     json_.Number("index", e.item);
+    const bool sections = e.kind == ExtractEntry::kSection || e.kind == ExtractEntry::kSections;
     json_.Key("section");
-    if (e.kind == ExtractEntry::kSection) {
+    if (sections) {
       json_.Number(e.section);
     } else {
       json_.Null();
     }
+    // Only a run says how many sections it stands for: the other entries keep
+    // the members they always had.
+    if (e.kind == ExtractEntry::kSections) json_.Number("count", e.count);
     json_.Key("name");
     json_.Latin1(reinterpret_cast<const uint8_t*>(e.name.data()), e.name.size());
     json_.Boolean("compressed", e.compressed);

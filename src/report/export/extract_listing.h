@@ -9,7 +9,9 @@
 //   NAME    the image's name, each byte as the character of the same number
 //           in UTF-8; '"' and '\' as \" and \\, control characters as \xHH
 //   WHAT    "file, N bytes", "file, N stored bytes of a compressed file",
-//           "section J, N bytes", or "module" for a module whose sections
+//           "section J, N bytes", "sections J-K (N sections)" for a run of
+//           two or more sections whose headers cannot be read (PATH is then
+//           the module's folder), or "module" for a module whose sections
 //           cannot be known
 #pragma once
 
@@ -23,14 +25,16 @@
 namespace romscope {
 
 struct ExtractEntry {
-  // A module whose e32_rom cannot be read stands for its unknown sections.
-  enum Kind : uint8_t { kFile, kSection, kModule };
+  // A module whose e32_rom cannot be read stands for its unknown sections;
+  // kSections for `count` sections in a row whose o32_rom cannot be read.
+  enum Kind : uint8_t { kFile, kSection, kModule, kSections };
   enum Status : uint8_t { kWritten, kSkipped, kFailed };
   size_t toc = 0;
   Kind kind = kFile;
-  std::string name;   // the image's bytes
-  uint32_t item = 0;  // the file's or the module's index in its table
-  uint32_t section = 0;
+  std::string name;      // the image's bytes
+  uint32_t item = 0;     // the file's or the module's index in its table
+  uint32_t section = 0;  // the first one, for kSections
+  uint32_t count = 0;    // how many sections: 1 for kSection
   bool compressed = false;
   uint32_t address = 0;  // where its bytes lie, as the records hold them
   uint64_t size = 0;
