@@ -2,23 +2,11 @@
 
 #include "base/format.h"
 #include "base/text.h"
-#include "export/safe_name.h"
+#include "report/catalogue_export.h"
 #include "report/json/json_writer.h"
 
 namespace romscope {
 namespace {
-
-const char* StatusWord(ExtractEntry::Status status) {
-  switch (status) {
-    case ExtractEntry::kWritten:
-      return "written";
-    case ExtractEntry::kSkipped:
-      return "skipped";
-    case ExtractEntry::kFailed:
-      return "failed";
-  }
-  return "";
-}
 
 // The image's name between quotes: '"' and '\' escaped, control characters
 // as \xHH, every other byte the character of the same number.
@@ -52,20 +40,8 @@ class TextListing : public ExtractListing {
     line += e.path;
     line += ' ';
     line += QuotedName(e.name);
-    const std::string size = std::to_string(e.size);
-    if (e.kind == ExtractEntry::kModule) {
-      line += " module";
-    } else if (e.kind == ExtractEntry::kSections) {
-      line += " sections " + std::to_string(e.section) + "-" +
-              std::to_string(uint64_t{e.section} + e.count - 1) + " (" + std::to_string(e.count) +
-              " sections)";
-    } else if (e.kind == ExtractEntry::kSection) {
-      line += " section " + std::to_string(e.section) + ", " + size + " bytes";
-    } else if (e.compressed) {
-      line += " file, " + size + " stored bytes of a compressed file";
-    } else {
-      line += " file, " + size + " bytes";
-    }
+    line += ' ';
+    line += WhatText(e);
     const char* separator = "; renamed: ";
     for (NameChange change : kNameChanges) {
       if ((e.changes & change) == 0) continue;
@@ -73,7 +49,8 @@ class TextListing : public ExtractListing {
       line += NameChangeText(change);
       separator = ", ";
     }
-    if (!e.reason.empty()) line += "; " + e.reason;
+    const std::string reason = ReasonText(e);
+    if (!reason.empty()) line += "; " + reason;
     line += '\n';
     out_.Put(line);
   }
@@ -100,8 +77,7 @@ class JsonListing : public ExtractListing {
     ++counts_[e.status];
     json_.BeginObject();
     json_.Number("toc", e.toc);
-    static const char* const kKinds[] = {"file", "section", "module", "sections"};
-    json_.String("kind", kKinds[e.kind]);
+    json_.String("kind", KindWord(e.kind));
     json_.Number("index", e.item);
     const bool sections = e.kind == ExtractEntry::kSection || e.kind == ExtractEntry::kSections;
     json_.Key("section");
@@ -127,10 +103,11 @@ class JsonListing : public ExtractListing {
     json_.EndArray();
     json_.String("status", StatusWord(e.status));
     json_.Key("reason");
-    if (e.reason.empty()) {
+    const std::string reason = ReasonText(e);
+    if (reason.empty()) {
       json_.Null();
     } else {
-      json_.String(e.reason);
+      json_.String(reason);
     }
     json_.EndObject();
   }
