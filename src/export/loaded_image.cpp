@@ -11,10 +11,6 @@ constexpr size_t kCompareChunk = 65536;
 
 }  // namespace
 
-void WarnUnreadable(Diagnostics& diag, const std::string& path) {
-  diag.Warn("%s: the image file could not be read", path.c_str());
-}
-
 void RecordSums::Add(uint32_t record, const uint8_t* data, size_t size) {
   sums_[record] += SumBytes(data, size);
 }
@@ -59,14 +55,10 @@ bool MemoryCursor::NextHeld(uint64_t from, uint64_t* start, uint64_t* end) {
   return true;
 }
 
-bool LoadedImage::Load(Image& image, const std::string& path, Diagnostics& diag) {
+bool LoadedImage::Load(Image& image) {
   image_ = &image;
-  path_ = path;
   const int64_t size = image.file.Size();
-  if (size < 0) {
-    diag.Warn("%s: the size of the file cannot be told", path.c_str());
-    return false;
-  }
+  if (size < 0) return false;
   fileSize_ = static_cast<uint64_t>(size);
   const RecordTable& records = image.records;
   recordCount_ = static_cast<uint32_t>(records.Count() - (records.HasTerminator() ? 1 : 0));
@@ -80,48 +72,34 @@ uint32_t LoadedImage::EntryAddress() const {
   return records.HasTerminator() ? records[records.Count() - 1].length : 0;
 }
 
-bool LoadedImage::CheckLoad(Diagnostics& diag) {
+LoadFacts LoadedImage::CheckLoad() {
+  LoadFacts facts;
   const RecordTable& records = image_->records;
   for (uint32_t index : memory_.CutByFile()) {
     const RecordInfo info = records[index];
-    diag.Warn("record %u: cut by the end of the file: 0x%llX of its 0x%08X bytes are there", index,
-              static_cast<unsigned long long>(MemoryImage::LoadOf(info, fileSize_).inFile),
-              info.length);
+    facts.cutByFile.push_back({index, MemoryImage::LoadOf(info, fileSize_).inFile, info.length});
   }
-  Tally top;
-  for (uint32_t index : memory_.CutAtTop()) {
-    if (top.Take()) {
-      diag.Warn("record %u: runs past 0xFFFFFFFF; its bytes from 2^32 on are left out", index);
-    }
-  }
-  if (top.Rest() > 0) diag.Warn("%zu more records that run past 0xFFFFFFFF", top.Rest());
+  for (uint32_t index : memory_.CutAtTop()) facts.pastTop.Add(index);
 
-  Tally overlaps;
   std::vector<uint8_t> a(kCompareChunk);
   std::vector<uint8_t> b(kCompareChunk);
   for (const MemoryOverlap& overlap : memory_.Overlaps()) {
-    switch (CompareOverlap(image_->file, overlap, a, b, &sums_[overlap.earlier])) {
+    switch (CompareOverlap(image_->data, overlap, a, b, &sums_[overlap.earlier])) {
       case OverlapBytes::kUnreadable:
-        WarnUnreadable(diag, path_);
-        return false;
+        facts.unreadable = true;
+        return facts;
       case OverlapBytes::kSame:
         break;
       case OverlapBytes::kDiffer:
-        if (overlaps.Take()) {
-          diag.Warn("overlap at 0x%08X-0x%08X: record %u overwrites record %u with different bytes",
-                    overlap.start, static_cast<uint32_t>(overlap.end - 1), overlap.later,
-                    overlap.earlier);
-        }
+        facts.overlaps.Add({overlap.start, static_cast<uint32_t>(overlap.end - 1), overlap.later,
+                            overlap.earlier});
         break;
     }
   }
-  if (overlaps.Rest() > 0) {
-    diag.Warn("%zu more overlaps with different bytes", overlaps.Rest());
-  }
-  return true;
+  return facts;
 }
 
-bool LoadedImage::CheckSums(Diagnostics& diag) {
+bool LoadedImage::CheckSums(FirstFew<FailingChecksum>* failing) {
   const RecordTable& records = image_->records;
   // The bytes from 2^32 on are in no run: they are read for the sum alone.
   std::vector<uint8_t> chunk(kCompareChunk);
@@ -130,37 +108,29 @@ bool LoadedImage::CheckSums(Diagnostics& diag) {
     const RecordLoad load = MemoryImage::LoadOf(info, fileSize_);
     for (uint64_t at = load.inMemory; at < load.inFile;) {
       const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk.size(), load.inFile - at));
-      if (image_->data.Read(info, at, chunk.data(), n) != static_cast<int64_t>(n)) {
-        WarnUnreadable(diag, path_);
-        return false;
-      }
+      if (image_->data.Read(info, at, chunk.data(), n) != static_cast<int64_t>(n)) return false;
       sums_.Add(index, chunk.data(), n);
       at += n;
     }
   }
-  ChecksumMessages messages;
   for (uint32_t i = 0; i < recordCount_; ++i) {
     const RecordInfo info = records[i];
     // A cut record has no verdict: its message says so already.
     if (MemoryImage::LoadOf(info, fileSize_).inFile < info.length) continue;
-    if (sums_[i] != info.checksum) messages.Note(diag, i, info.checksum);
+    if (sums_[i] != info.checksum) failing->Add({i, info.checksum});
   }
-  messages.Finish(diag);
   return true;
 }
 
-void ChecksumMessages::Note(Diagnostics& diag, uint32_t record, uint32_t checksum) {
-  if (tally_.Take()) {
-    diag.Warn("record %u: checksum 0x%08X does not hold", record, checksum);
+FirstFew<FailingChecksum> FailingChecksums(const CollectedImage& collected,
+                                           const RecordTable& records) {
+  FirstFew<FailingChecksum> failing;
+  for (size_t i = 0; i < collected.recordFlags.size() && i < records.Count(); ++i) {
+    if (!records.IsTerminator(i) && collected.Verdict(i) == RecordVerdict::kWrong) {
+      failing.Add({static_cast<uint32_t>(i), records[i].checksum});
+    }
   }
-}
-
-}  // namespace romscope
-
-namespace romscope {
-
-void ChecksumMessages::Finish(Diagnostics& diag) const {
-  if (tally_.Rest() > 0) diag.Warn("%zu more records whose checksum does not hold", tally_.Rest());
+  return failing;
 }
 
 }  // namespace romscope

@@ -1,33 +1,67 @@
 // The image loaded as memory holds it, for the conversions and the
 // extraction: the memory image over the record table, a cursor that reads
-// its bytes in ascending address order, and the diagnostics that belong to
+// its bytes in ascending address order, and the facts that belong to
 // loading (overlaps whose bytes differ, cut records, failing checksums),
-// each kind a few at a time and then counted.
+// each kind a few and then counted, for the report to tell.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
-#include "base/diagnostics.h"
 #include "image/image.h"
 #include "image/memory_image.h"
-#include "rom/inspect.h"
+#include "rom/collector.h"
 
 namespace romscope {
 
-// The first few messages of a kind, then one line that counts the rest.
-class Tally {
- public:
+// The first few facts of a kind, and how many more there were: what the
+// diagnostics tell of one kind stays a few lines however hostile the image.
+template <typename T>
+struct FirstFew {
   static constexpr size_t kFirstFew = 5;
-  // True while the message is one of the first few: the caller prints it.
-  bool Take() { return ++count_ <= kFirstFew; }
-  // How many were not printed, for the closing line.
-  size_t Rest() const { return count_ > kFirstFew ? count_ - kFirstFew : 0; }
+  std::vector<T> first;
+  size_t more = 0;
 
- private:
-  size_t count_ = 0;
+  void Add(const T& fact) {
+    if (first.size() < kFirstFew) {
+      first.push_back(fact);
+    } else {
+      ++more;
+    }
+  }
+};
+
+// A record cut by the end of the file: `present` of its `length` bytes are
+// there.
+struct CutRecord {
+  uint32_t record = 0;
+  uint64_t present = 0;
+  uint32_t length = 0;
+};
+
+// An overlap where record `later` put bytes other than record `earlier`'s
+// at [start, last].
+struct DifferingOverlap {
+  uint32_t start = 0;
+  uint32_t last = 0;
+  uint32_t later = 0;
+  uint32_t earlier = 0;
+};
+
+struct FailingChecksum {
+  uint32_t record = 0;
+  uint32_t checksum = 0;  // the record's own
+};
+
+// What loading found: the records cut by the file and at 2^32, the overlaps
+// whose bytes differ. `unreadable`: the file could not be read, and the
+// facts stop where that happened.
+struct LoadFacts {
+  std::vector<CutRecord> cutByFile;
+  FirstFew<uint32_t> pastTop;
+  FirstFew<DifferingOverlap> overlaps;
+  bool unreadable = false;
 };
 
 // Each record's 32-bit sum, gathered from wherever its bytes are read, so
@@ -68,9 +102,8 @@ class MemoryCursor {
 // An image whose records were scanned, loaded as memory holds it.
 class LoadedImage {
  public:
-  // Loads `image`; false (with its message given) when the size of the file
-  // cannot be told.
-  bool Load(Image& image, const std::string& path, Diagnostics& diag);
+  // Loads `image`; false when the size of the file cannot be told.
+  bool Load(Image& image);
 
   Image& image() { return *image_; }
   const MemoryImage& memory() const { return memory_; }
@@ -80,42 +113,28 @@ class LoadedImage {
   bool HasEntry() const { return image_->records.HasTerminator(); }
   // The terminator's length field (0 without a terminator).
   uint32_t EntryAddress() const;
-  const std::string& Path() const { return path_; }
   // What record `index` gives the memory image.
   RecordLoad LoadOf(uint32_t index) const {
     return MemoryImage::LoadOf(image_->records[index], fileSize_);
   }
 
-  // The messages of the cut records and of the overlaps whose bytes differ;
-  // the earlier records' overwritten bytes go to the sums on the way. False
-  // when the file could not be read.
-  bool CheckLoad(Diagnostics& diag);
+  // The cut records and the overlaps whose bytes differ; the earlier
+  // records' overwritten bytes go to the sums on the way.
+  LoadFacts CheckLoad();
   // Once every run was read through a cursor on sums(): the records whose
   // checksum does not hold. False when the file could not be read.
-  bool CheckSums(Diagnostics& diag);
+  bool CheckSums(FirstFew<FailingChecksum>* failing);
 
  private:
   Image* image_ = nullptr;
-  std::string path_;
   uint64_t fileSize_ = 0;
   uint32_t recordCount_ = 0;
   MemoryImage memory_;
   RecordSums sums_{0};
 };
 
-
-// The message of each record whose checksum does not hold, a few and then
-// a count: Note for each, Finish at the end.
-class ChecksumMessages {
- public:
-  void Note(Diagnostics& diag, uint32_t record, uint32_t checksum);
-  void Finish(Diagnostics& diag) const;
-
- private:
-  Tally tally_;
-};
-
-// The message for a failed read of the image file.
-void WarnUnreadable(Diagnostics& diag, const std::string& path);
+// The records whose checksum the collection's scan found not to hold.
+FirstFew<FailingChecksum> FailingChecksums(const CollectedImage& collected,
+                                           const RecordTable& records);
 
 }  // namespace romscope

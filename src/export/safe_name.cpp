@@ -107,50 +107,6 @@ std::string Numbered(const std::string& base, uint64_t number, const std::string
 
 }  // namespace
 
-const char* NameChangeKind(NameChange change) {
-  switch (change) {
-    case kNameCharacters:
-      return "characters";
-    case kNameDrive:
-      return "drive";
-    case kNameDots:
-      return "dots";
-    case kNameEmpty:
-      return "empty";
-    case kNameTrailing:
-      return "trailing";
-    case kNameDevice:
-      return "device";
-    case kNameCut:
-      return "cut";
-    case kNameNumbered:
-      return "numbered";
-  }
-  return "";
-}
-
-const char* NameChangeText(NameChange change) {
-  switch (change) {
-    case kNameCharacters:
-      return "characters not allowed in a name replaced";
-    case kNameDrive:
-      return "a drive prefix neutralised";
-    case kNameDots:
-      return "a name of dots only";
-    case kNameEmpty:
-      return "an empty name";
-    case kNameTrailing:
-      return "trailing dots or blanks replaced";
-    case kNameDevice:
-      return "a reserved device name";
-    case kNameCut:
-      return "cut to 200 bytes";
-    case kNameNumbered:
-      return "the name was taken already";
-  }
-  return "";
-}
-
 SafeName MakeSafeName(std::string_view imageName, std::string_view suffix) {
   SafeName safe;
   safe.suffix = suffix;

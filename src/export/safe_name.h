@@ -40,9 +40,6 @@ enum NameChange : uint16_t {
 inline constexpr NameChange kNameChanges[] = {kNameCharacters, kNameDrive,    kNameDots,
                                               kNameEmpty,      kNameTrailing, kNameDevice,
                                               kNameCut,        kNameNumbered};
-// Its member value in the JSON listing, and its words in the text listing.
-const char* NameChangeKind(NameChange change);
-const char* NameChangeText(NameChange change);
 
 // A name made safe, before it is claimed in its folder: `base` from the
 // image's name, and the tool's own `suffix` (".stored", or none), which is

@@ -152,15 +152,16 @@ bool MemoryImage::Holds(uint32_t address, uint64_t size) const {
   return true;
 }
 
-OverlapBytes CompareOverlap(ImageFile& file, const MemoryOverlap& overlap, std::vector<uint8_t>& a,
-                            std::vector<uint8_t>& b, uint32_t* earlierSum) {
+OverlapBytes CompareOverlap(RecordReader& data, const MemoryOverlap& overlap,
+                            std::vector<uint8_t>& a, std::vector<uint8_t>& b,
+                            uint32_t* earlierSum) {
   bool differ = false;
   const uint64_t size = overlap.end - overlap.start;
   const size_t chunk = std::min(a.size(), b.size());
   for (uint64_t done = 0; done < size;) {
     const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk, size - done));
-    if (file.ReadAt(overlap.earlierOffset + done, a.data(), n) != static_cast<int64_t>(n) ||
-        file.ReadAt(overlap.laterOffset + done, b.data(), n) != static_cast<int64_t>(n)) {
+    if (data.ReadStore(overlap.earlierOffset + done, a.data(), n) != static_cast<int64_t>(n) ||
+        data.ReadStore(overlap.laterOffset + done, b.data(), n) != static_cast<int64_t>(n)) {
       return OverlapBytes::kUnreadable;
     }
     *earlierSum += SumBytes(a.data(), n);

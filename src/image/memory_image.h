@@ -27,7 +27,7 @@
 #include <utility>
 #include <vector>
 
-#include "image/image_file.h"
+#include "image/record_reader.h"
 #include "image/record_table.h"
 
 namespace romscope {
@@ -94,10 +94,10 @@ class MemoryImage {
 
 enum class OverlapBytes : uint8_t { kSame, kDiffer, kUnreadable };
 
-// Compares the two records' bytes of `overlap` through `file`, a chunk at a
+// Compares the two records' bytes of `overlap` through `data`, a chunk at a
 // time into `a` and `b`, and adds the earlier record's bytes to
 // `*earlierSum` (they are read nowhere else once overwritten).
-OverlapBytes CompareOverlap(ImageFile& file, const MemoryOverlap& overlap, std::vector<uint8_t>& a,
-                            std::vector<uint8_t>& b, uint32_t* earlierSum);
+OverlapBytes CompareOverlap(RecordReader& data, const MemoryOverlap& overlap,
+                            std::vector<uint8_t>& a, std::vector<uint8_t>& b, uint32_t* earlierSum);
 
 }  // namespace romscope

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <string>
 
@@ -98,6 +99,26 @@ TEST(ExportTest, LaterRecordsWinAndDifferingOverlapsAreTold) {
                            "romscope: overlap at 0x00001002-0x00001003: record 1 overwrites "
                            "record 0 with different bytes\n"),
             "aabb\xEE\xEE");
+}
+
+// A read that fails while the overlaps are compared ends every mode with one
+// line on standard error; the extraction's listing ends with the same words.
+TEST(ExportTest, AFileThatCannotBeReadIsToldOnce) {
+  FakeHost host;
+  host.files["image.bin"] =
+      BinBuilder().Header(0x1000, 4).Record(0x1000, "aaaa").Record(0x1002, "bb").Build();
+  host.failFrom["image.bin"] = host.files["image.bin"].size() - 2;  // record 1's bytes
+  const std::string told = "romscope: image.bin: the image file could not be read\n";
+  for (const char* option : {"-flat", "-srec", "-ihex", "-extract=out"}) {
+    const RunResult run = RunWithHost(std::string("romscope ") + option + " image.bin", host);
+    EXPECT_EQ(run.status, 1) << option;
+    EXPECT_EQ(run.out, "") << option;
+    EXPECT_EQ(run.err, told) << option;
+  }
+  const RunResult run = RunWithHost("romscope -json -extract=out image.bin", host);
+  EXPECT_EQ(run.err, told);
+  EXPECT_EQ(nlohmann::json::parse(run.out)["error"], "image.bin: the image file could not be read");
+  EXPECT_TRUE(host.tree.entries.empty());
 }
 
 TEST(ExportTest, AFewOverlapsAndThenACount) {

@@ -237,5 +237,45 @@ TEST(ExtractLaterRecordsTest, AllHeldEntriesWrittenWithTheLaterBytesExitZero) {
   EXPECT_EQ(host.tree.entries["d/0/files/f"], BytesOf("olew"));
 }
 
+// A section table that is not there is told once for the run, however many
+// sections the module claims; a lone one keeps its own line.
+TEST(ExtractUnreadableSectionsTest, ARunOfUnreadableHeadersIsOneEntry) {
+  TocBuilder toc(0x80000000);
+  ModuleSpec blind;
+  blind.name = "blind";
+  blind.e32.objcnt = 40000;
+  blind.o32Offset = 0x70000000;  // no record holds it
+  ModuleSpec one;
+  one.name = "one";
+  one.e32.objcnt = 1;
+  one.o32Offset = 0x70000000;
+  toc.modules = {blind, one};
+  FakeHost host;
+  host.files["image.bin"] = SingleTocImage(toc);
+
+  RunResult run = RunWithHost("romscope -extract=out image.bin", host);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "");
+  ExpectSameText(run.out,
+                 "skipped 0/modules/blind \"blind\" sections 0-39999 (40000 sections); not "
+                 "written: their o32_rom headers cannot be read\n"
+                 "skipped 0/modules/one/0.bin \"one\" section 0, 0 bytes; not written: its "
+                 "o32_rom cannot be read\n");
+
+  run = RunWithHost("romscope -json -extract=json image.bin", host);
+  const nlohmann::json doc = nlohmann::json::parse(run.out);
+  EXPECT_EQ(doc["skipped"], 2);
+  ASSERT_EQ(doc["entries"].size(), 2u);
+  const nlohmann::json& entry = doc["entries"][0];
+  EXPECT_EQ(entry["kind"], "sections");
+  EXPECT_EQ(entry["section"], 0);
+  EXPECT_EQ(entry["count"], 40000);
+  EXPECT_EQ(entry["path"], "0/modules/blind");
+  EXPECT_EQ(entry["reason"], "not written: their o32_rom headers cannot be read");
+  EXPECT_EQ(doc["entries"][1]["kind"], "section");
+  EXPECT_FALSE(doc["entries"][1].contains("count"));
+  EXPECT_EQ(host.tree.entries.count("out/0"), 0u);  // nothing to write, no folder made
+}
+
 }  // namespace
 }  // namespace romscope::testing

@@ -2,7 +2,6 @@
 #include "report/export/export.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -10,7 +9,9 @@
 #include "export/pipeline.h"
 #include "image/record_scan.h"
 #include "report/catalogue.h"
+#include "report/catalogue_export.h"
 #include "report/export/hex_records.h"
+#include "report/export/load_messages.h"
 
 namespace romscope {
 namespace {
@@ -19,36 +20,25 @@ namespace {
 // multiple of 64 KiB, so that no 16-byte block straddles two pieces.
 constexpr uint64_t kPiece = uint64_t{1} << 20;
 
-// "the image 0x...-0x..." for the range [first, end), which may be empty.
-std::string ImageRange(uint64_t first, uint64_t end) {
-  char text[64];
-  if (end == first) {
-    std::snprintf(text, sizeof text, "the empty image at 0x%08X", static_cast<uint32_t>(first));
-  } else {
-    std::snprintf(text, sizeof text, "the image 0x%08X-0x%08X", static_cast<uint32_t>(first),
-                  static_cast<uint32_t>(end - 1));
-  }
-  return text;
-}
-
 // The records -flat leaves out, wholly or in part, for lying outside the
 // image's range [first, end).
 void WarnOutside(LoadedImage& loaded, uint64_t first, uint64_t end, Diagnostics& diag) {
   const RecordTable& records = loaded.image().records;
-  const std::string range = ImageRange(first, end);
-  Tally outside;
+  size_t outside = 0;
   for (uint32_t i = 0; i < loaded.RecordCount(); ++i) {
     const RecordInfo info = records[i];
     const uint64_t inMemory = loaded.LoadOf(i).inMemory;
     const uint64_t last = info.start + inMemory;  // one past the record's last byte
     if (inMemory == 0 || (info.start >= first && last <= end)) continue;
-    if (!outside.Take()) continue;
+    if (++outside > FirstFew<uint32_t>::kFirstFew) continue;
     const bool wholly = last <= first || info.start >= end;
-    diag.Warn("-flat: record %u (0x%08X-0x%08X) lies %soutside %s; %s", i, info.start,
-              static_cast<uint32_t>(last - 1), wholly ? "" : "partly ", range.c_str(),
-              wholly ? "left out" : "the bytes outside are left out");
+    diag.Warn("%s",
+              FlatOutsideText(i, info.start, static_cast<uint32_t>(last - 1), wholly, first, end)
+                  .c_str());
   }
-  if (outside.Rest() > 0) diag.Warn("%zu more records outside the image", outside.Rest());
+  if (outside > FirstFew<uint32_t>::kFirstFew) {
+    diag.Warn("%s", MoreOutsideText(outside - FirstFew<uint32_t>::kFirstFew).c_str());
+  }
 }
 
 // Reads the held bytes of [from, to) for their records' sums alone.
@@ -76,10 +66,7 @@ bool WriteFlat(LoadedImage& loaded, uint8_t fill, Writer& out, Diagnostics& diag
   const uint64_t end = first + header.imageLength;
   const uint64_t heldEnd = std::min(end, kAddressSpaceEnd);
   if (end > kAddressSpaceEnd) {
-    diag.Warn(
-        "-flat: the image (0x%08X bytes from 0x%08X) runs past 0xFFFFFFFF; its bytes from "
-        "2^32 on are fill bytes",
-        header.imageLength, header.imageStart);
+    diag.Warn("%s", FlatPastTopText(header.imageLength, header.imageStart).c_str());
   }
   WarnOutside(loaded, first, heldEnd, diag);
   MemoryCursor cursor(loaded.memory(), loaded.image().data, loaded.sums());
@@ -178,23 +165,33 @@ bool OpenForExport(HostServices& host, const std::string& path, OpenedImage* ope
 int ExportImage(HostServices& host, const std::string& path, ExportFormat format, uint8_t fill,
                 Writer& out, Diagnostics& diag) {
   if (host.OutputIsTerminal()) {
-    diag.Warn("refusing to write %s to a terminal: redirect standard output to a file or a pipe",
-              format == ExportFormat::kFlat ? "binary data" : "a conversion");
+    diag.Warn("%s", TerminalRefusedText(format == ExportFormat::kFlat).c_str());
     return kExportFailed;
   }
   OpenedImage opened;
   if (!OpenForExport(host, path, &opened, diag)) return kExportFailed;
   LoadedImage loaded;
-  if (!loaded.Load(*opened.image, path, diag)) return kExportFailed;
-  if (!loaded.CheckLoad(diag)) return kExportFailed;
+  if (!loaded.Load(*opened.image)) {
+    diag.Warn("%s", SizeUnknownText(path).c_str());
+    return kExportFailed;
+  }
+  const LoadFacts facts = loaded.CheckLoad();
+  TellLoad(facts, path, diag);
+  if (facts.unreadable) return kExportFailed;
   if (!Convert(loaded, format, fill, out, diag)) {
-    WarnUnreadable(diag, path);
+    diag.Warn("%s", ImageUnreadableText(path).c_str());
     return kExportFailed;
   }
   // Output that could not be written ends the run without the verdicts: the
   // driver tells of the failure.
   if (out.Stopped()) return kExportFailed;
-  return loaded.CheckSums(diag) ? kExportDone : kExportFailed;
+  FirstFew<FailingChecksum> failing;
+  if (!loaded.CheckSums(&failing)) {
+    diag.Warn("%s", ImageUnreadableText(path).c_str());
+    return kExportFailed;
+  }
+  TellChecksums(failing, diag);
+  return kExportDone;
 }
 
 }  // namespace romscope

@@ -2,23 +2,11 @@
 
 #include "base/format.h"
 #include "base/text.h"
-#include "export/safe_name.h"
+#include "report/catalogue_export.h"
 #include "report/json/json_writer.h"
 
 namespace romscope {
 namespace {
-
-const char* StatusWord(ExtractEntry::Status status) {
-  switch (status) {
-    case ExtractEntry::kWritten:
-      return "written";
-    case ExtractEntry::kSkipped:
-      return "skipped";
-    case ExtractEntry::kFailed:
-      return "failed";
-  }
-  return "";
-}
 
 // The image's name between quotes: '"' and '\' escaped, control characters
 // as \xHH, every other byte the character of the same number.
@@ -52,16 +40,8 @@ class TextListing : public ExtractListing {
     line += e.path;
     line += ' ';
     line += QuotedName(e.name);
-    const std::string size = std::to_string(e.size);
-    if (e.kind == ExtractEntry::kModule) {
-      line += " module";
-    } else if (e.kind == ExtractEntry::kSection) {
-      line += " section " + std::to_string(e.section) + ", " + size + " bytes";
-    } else if (e.compressed) {
-      line += " file, " + size + " stored bytes of a compressed file";
-    } else {
-      line += " file, " + size + " bytes";
-    }
+    line += ' ';
+    line += WhatText(e);
     const char* separator = "; renamed: ";
     for (NameChange change : kNameChanges) {
       if ((e.changes & change) == 0) continue;
@@ -69,7 +49,8 @@ class TextListing : public ExtractListing {
       line += NameChangeText(change);
       separator = ", ";
     }
-    if (!e.reason.empty()) line += "; " + e.reason;
+    const std::string reason = ReasonText(e);
+    if (!reason.empty()) line += "; " + reason;
     line += '\n';
     out_.Put(line);
   }
@@ -96,15 +77,18 @@ class JsonListing : public ExtractListing {
     ++counts_[e.status];
     json_.BeginObject();
     json_.Number("toc", e.toc);
-    static const char* const kKinds[] = {"file", "section", "module"};
-    json_.String("kind", kKinds[e.kind]);
+    json_.String("kind", KindWord(e.kind));
     json_.Number("index", e.item);
+    const bool sections = e.kind == ExtractEntry::kSection || e.kind == ExtractEntry::kSections;
     json_.Key("section");
-    if (e.kind == ExtractEntry::kSection) {
+    if (sections) {
       json_.Number(e.section);
     } else {
       json_.Null();
     }
+    // Only a run says how many sections it stands for: the other entries keep
+    // the members they always had.
+    if (e.kind == ExtractEntry::kSections) json_.Number("count", e.count);
     json_.Key("name");
     json_.Latin1(reinterpret_cast<const uint8_t*>(e.name.data()), e.name.size());
     json_.Boolean("compressed", e.compressed);
@@ -119,10 +103,11 @@ class JsonListing : public ExtractListing {
     json_.EndArray();
     json_.String("status", StatusWord(e.status));
     json_.Key("reason");
-    if (e.reason.empty()) {
+    const std::string reason = ReasonText(e);
+    if (reason.empty()) {
       json_.Null();
     } else {
-      json_.String(e.reason);
+      json_.String(reason);
     }
     json_.EndObject();
   }
