@@ -16,7 +16,7 @@ import os
 import subprocess
 import sys
 
-from schema_support import SKIPPED, images_named, load_validator, parse_document
+from schema_support import parse_document, run_cases, start
 
 
 def check(romscope, validator, old, new):
@@ -38,26 +38,15 @@ def check(romscope, validator, old, new):
 
 
 def main():
-    if len(sys.argv) < 4:
-        print(__doc__)
-        return 2
-    romscope, schema_path = sys.argv[1], sys.argv[2]
-    validator = load_validator(schema_path)
-    if validator is None:
-        return SKIPPED
-    images = images_named(sys.argv[3:])
+    started = start(__doc__, sys.argv)
+    if isinstance(started, int):
+        return started
+    romscope, schema_path, validator, images = started
     first = images[0]
     pairs = [(first, image) for image in images] + [(image, first) for image in images[1:]]
     pairs += [(image, image) for image in images[1:]]
     pairs.append((first, os.path.join(os.path.dirname(first), "no-such-image.bin")))
-    failed = 0
-    for old, new in pairs:
-        problems = check(romscope, validator, old, new)
-        if problems:
-            failed += 1
-            print("FAIL %s %s:\n  %s" % (old, new, "\n  ".join(problems[:10])))
-    print("%d documents checked against %s, %d failed" % (len(pairs), schema_path, failed))
-    return 1 if failed else 0
+    return run_cases(romscope, schema_path, validator, pairs, check)
 
 
 if __name__ == "__main__":

@@ -20,7 +20,7 @@ import subprocess
 import sys
 import tempfile
 
-from schema_support import SKIPPED, images_named, load_validator, parse_document
+from schema_support import parse_document, start
 
 
 def tree_of(folder):
@@ -72,14 +72,10 @@ def check(romscope, validator, image, scratch):
 
 
 def main():
-    if len(sys.argv) < 4:
-        print(__doc__)
-        return 2
-    romscope, schema_path = sys.argv[1], sys.argv[2]
-    validator = load_validator(schema_path)
-    if validator is None:
-        return SKIPPED
-    images = images_named(sys.argv[3:])
+    started = start(__doc__, sys.argv)
+    if isinstance(started, int):
+        return started
+    romscope, schema_path, validator, images = started
     failed = 0
     scratch_root = tempfile.mkdtemp(prefix="romscope-extract-test-")
     try:

@@ -13,7 +13,7 @@ import os
 import subprocess
 import sys
 
-from schema_support import SKIPPED, images_named, load_validator, parse_document
+from schema_support import parse_document, run_cases, start
 
 
 def check(romscope, validator, image, expected_status):
@@ -31,24 +31,13 @@ def check(romscope, validator, image, expected_status):
 
 
 def main():
-    if len(sys.argv) < 4:
-        print(__doc__)
-        return 2
-    romscope, schema_path = sys.argv[1], sys.argv[2]
-    validator = load_validator(schema_path)
-    if validator is None:
-        return SKIPPED
-    images = images_named(sys.argv[3:])
+    started = start(__doc__, sys.argv)
+    if isinstance(started, int):
+        return started
+    romscope, schema_path, validator, images = started
     runs = [(image, 0) for image in images]
     runs.append((os.path.join(os.path.dirname(images[0]), "no-such-image.bin"), 1))
-    failed = 0
-    for image, status in runs:
-        problems = check(romscope, validator, image, status)
-        if problems:
-            failed += 1
-            print("FAIL %s:\n  %s" % (image, "\n  ".join(problems[:10])))
-    print("%d documents checked against %s, %d failed" % (len(runs), schema_path, failed))
-    return 1 if failed else 0
+    return run_cases(romscope, schema_path, validator, runs, check)
 
 
 if __name__ == "__main__":

@@ -73,3 +73,29 @@ def images_named(names):
         else:
             images.append(name)
     return images
+
+
+def start(usage, argv):
+    """The command line of a schema test, ROMSCOPE SCHEMA IMAGE_OR_FOLDER...:
+    (romscope, schema path, validator, images), or the exit status when the
+    test cannot run (2 with the usage printed, or SKIPPED)."""
+    if len(argv) < 4:
+        print(usage)
+        return 2
+    validator = load_validator(argv[2])
+    if validator is None:
+        return SKIPPED
+    return argv[1], argv[2], validator, images_named(argv[3:])
+
+
+def run_cases(romscope, schema_path, validator, cases, check):
+    """Checks each case, a tuple of arguments for check(romscope, validator,
+    ...), prints the failures and a total; the test's exit status."""
+    failed = 0
+    for case in cases:
+        problems = check(romscope, validator, *case)
+        if problems:
+            failed += 1
+            print("FAIL %s:\n  %s" % (" ".join(map(str, case)), "\n  ".join(problems[:10])))
+    print("%d documents checked against %s, %d failed" % (len(cases), schema_path, failed))
+    return 1 if failed else 0
