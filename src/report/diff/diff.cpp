@@ -3,8 +3,8 @@
 #include "report/diff/diff.h"
 
 #include "compare/compare.h"
-#include "report/diff/diff_json.h"
 #include "report/catalogue.h"
+#include "report/diff/diff_json.h"
 #include "report/diff/diff_text.h"
 #include "report/diff/messages.h"
 #include "rom/collector.h"
