@@ -4,17 +4,16 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "base/printf_format.h"
+
 namespace romscope {
 namespace {
 
 constexpr char kImageUnreadable[] = "the image file could not be read";
 constexpr char kNotWritten[] = "not written: ";
 
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-std::string
-Printed(const char* format, ...) {
+std::string Printed(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(1, 2);
+std::string Printed(const char* format, ...) {
   char text[512];
   va_list args;
   va_start(args, format);
