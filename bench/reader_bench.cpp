@@ -18,6 +18,7 @@
 #include "image/bin_format.h"
 #include "image/image_file.h"
 #include "image/image_reader.h"
+#include "image/record_reader.h"
 #include "image/record_scan.h"
 #include "image/record_table.h"
 
@@ -39,6 +40,7 @@ struct ReaderSetup {
   ReaderSetup()
       : source(romscope::bench::SpreadImage(kRecords, kRecordSize)),
         file(source),
+        data(file),
         scratch(romscope::kScratchSize) {
     romscope::BinHeader header;
     if (romscope::ReadBinHeader(file, &header) == romscope::BinHeaderStatus::kOk) {
@@ -46,13 +48,14 @@ struct ReaderSetup {
       romscope::ScanRecords(file, false, ignore, romscope::NeverStopped(), scratch.data(),
                             &records);
     }
-    reader = std::make_unique<romscope::ImageReader>(file, records);
+    reader = std::make_unique<romscope::ImageReader>(data, records);
   }
 
   bool Complete() const { return records.Count() == kRecords + 1 && records.HasTerminator(); }
 
   romscope::MemorySource source;
   romscope::ImageFile file;
+  romscope::RecordReader data;
   std::vector<uint8_t> scratch;
   romscope::RecordTable records;
   std::unique_ptr<romscope::ImageReader> reader;
