@@ -16,14 +16,14 @@ all_options="--help --version -c -checkfiles -d -data -diff -extract= -fill= -fl
 # test: bash-completion's default completion loads the command's own from
 # where it is installed, and that one runs.
 read -r -d '' press_tab <<'EOF_TAB'
-if ! spec=$(complete -p romscope 2>/dev/null); then
+if ! completion=$(complete -p romscope 2>/dev/null); then
   read -r -a loader <<<"$(complete -p -D 2>/dev/null)"
   [[ ${loader[1]-} == -F ]] && "${loader[2]}" romscope - romscope
-  spec=$(complete -p romscope 2>/dev/null)
+  completion=$(complete -p romscope 2>/dev/null)
 fi
-read -r -a spec <<<"$spec"
+read -r -a completion <<<"$completion"
 COMP_WORDS=(romscope -) COMP_CWORD=1 COMP_LINE="romscope -" COMP_POINT=10 COMPREPLY=()
-[[ ${spec[1]-} == -F ]] && "${spec[2]}" romscope - romscope
+[[ ${completion[1]-} == -F ]] && "${completion[2]}" romscope - romscope
 printf 'offered: %s\n' "${COMPREPLY[@]}"
 EOF_TAB
 

@@ -1,5 +1,8 @@
 #include "base/text.h"
 
+#include <cstdarg>
+#include <cstdio>
+
 namespace romscope {
 namespace {
 
@@ -150,6 +153,15 @@ bool IsVariableNamed(std::string_view entry, std::string_view name) {
     if (AsciiLower(entry[i]) != AsciiLower(name[i])) return false;
   }
   return true;
+}
+
+std::string Formatted(const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
 }
 
 }  // namespace romscope

@@ -9,10 +9,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/printf_format.h"
+
 namespace romscope {
 
 // The tool works on one command line, the program name first: an argument
 // vector is joined with one blank.
+// printf into a string, up to 511 bytes: the messages' numbers and words.
+std::string Formatted(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(1, 2);
+
 std::string JoinCommandLine(int argc, const char* const* argv);
 
 // Unpaired surrogates become U+FFFD, so any UTF-16 text gives valid UTF-8.

@@ -1,23 +1,11 @@
 #include "report/catalogue.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <iterator>
 
-#include "base/printf_format.h"
+#include "base/text.h"
 
 namespace romscope {
 namespace {
-
-std::string Format(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(1, 2);
-std::string Format(const char* format, ...) {
-  char text[512];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  return text;
-}
 
 // In the order of ProblemKind.
 constexpr ProblemInfo kProblems[] = {
@@ -64,7 +52,7 @@ std::string ProblemText(const Problem& p, std::string_view path) {
       return "Error opening " + shown;
     case ProblemKind::kSignatureUnreadable:
       // The number is the one the tool has always printed here.
-      return Format("Error reading %s (%d)", shown.c_str(), 1111);
+      return Formatted("Error reading %s (%d)", shown.c_str(), 1111);
     case ProblemKind::kSignatureMismatch:
       return "Missing initial signature (BOOOFF\n). Not a BIN file";
     case ProblemKind::kHeaderTruncated:
@@ -87,10 +75,10 @@ std::string ProblemText(const Problem& p, std::string_view path) {
     case ProblemKind::kExtensionBufferFailed:
       return "Error: failed allocating extention buffer";
     case ProblemKind::kExtensionChainCycle:
-      return Format(kCycleText, p.address);
+      return Formatted(kCycleText, p.address);
     case ProblemKind::kChainDataUnreadable:
-      return Format("the chain information data of %llu bytes at 0x%08X cannot be read",
-                    static_cast<unsigned long long>(p.size), p.address);
+      return Formatted("the chain information data of %llu bytes at 0x%08X cannot be read",
+                       static_cast<unsigned long long>(p.size), p.address);
     case ProblemKind::kCopySectionsUnreadable:
       return "Couldn't locate copy secitons";
     case ProblemKind::kModulesUnreadable:
@@ -101,16 +89,16 @@ std::string ProblemText(const Problem& p, std::string_view path) {
     case ProblemKind::kO32Unreadable:
       return "ERROR: Couldn't locate o32_rom data";
     case ProblemKind::kNameUnreadable:
-      return Format("the name at 0x%08X cannot be read", p.address);
+      return Formatted("the name at 0x%08X cannot be read", p.address);
     case ProblemKind::kFilesUnreadable:
       return "Couldn't locate Files data";
     case ProblemKind::kFileNotInRecordSpace:
       return "File not in record space. Potentially truncated file!";
     case ProblemKind::kHitTableUnreadable:
-      return Format("the hit table of %llu bytes at 0x%08X cannot be read",
-                    static_cast<unsigned long long>(p.size), p.address);
+      return Formatted("the hit table of %llu bytes at 0x%08X cannot be read",
+                       static_cast<unsigned long long>(p.size), p.address);
     case ProblemKind::kSymbolNameUnreadable:
-      return Format("the name's byte at 0x%08X cannot be read", p.address);
+      return Formatted("the name's byte at 0x%08X cannot be read", p.address);
   }
   return {};
 }
@@ -140,7 +128,7 @@ std::string UnusableImageText(const ImageItem& image) {
 
 std::string NoticeText(const TocCandidate& c) {
   const char* what = c.outcome == TocCandidate::kPhysNotice ? "Phys" : "DLL";
-  return Format(
+  return Formatted(
       "NOTICE! Record %zu looked like a TOC except %s first = 0x%08X, and %s last = 0x%08X",
       c.location.headerRecord, what, c.first, what, c.last);
 }

@@ -1,26 +1,14 @@
 #include "report/catalogue_export.h"
 
 #include <cinttypes>
-#include <cstdarg>
-#include <cstdio>
 
-#include "base/printf_format.h"
+#include "base/text.h"
 
 namespace romscope {
 namespace {
 
 constexpr char kImageUnreadable[] = "the image file could not be read";
 constexpr char kNotWritten[] = "not written: ";
-
-std::string Printed(const char* format, ...) ROMSCOPE_PRINTF_FORMAT(1, 2);
-std::string Printed(const char* format, ...) {
-  char text[512];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  return text;
-}
 
 std::string WithPath(std::string_view path, const char* text) {
   std::string line(path);
@@ -31,10 +19,10 @@ std::string WithPath(std::string_view path, const char* text) {
 // "the image 0x...-0x..." for the range [first, end), which may be empty.
 std::string ImageRange(uint64_t first, uint64_t end) {
   if (end == first) {
-    return Printed("the empty image at 0x%08X", static_cast<uint32_t>(first));
+    return Formatted("the empty image at 0x%08X", static_cast<uint32_t>(first));
   }
-  return Printed("the image 0x%08X-0x%08X", static_cast<uint32_t>(first),
-                 static_cast<uint32_t>(end - 1));
+  return Formatted("the image 0x%08X-0x%08X", static_cast<uint32_t>(first),
+                   static_cast<uint32_t>(end - 1));
 }
 
 }  // namespace
@@ -48,42 +36,43 @@ std::string ImageUnreadableText(std::string_view path) {
 }
 
 std::string CutRecordText(const CutRecord& cut) {
-  return Printed("record %u: cut by the end of the file: 0x%llX of its 0x%08X bytes are there",
-                 cut.record, static_cast<unsigned long long>(cut.present), cut.length);
+  return Formatted("record %u: cut by the end of the file: 0x%llX of its 0x%08X bytes are there",
+                   cut.record, static_cast<unsigned long long>(cut.present), cut.length);
 }
 
 std::string PastTopText(uint32_t record) {
-  return Printed("record %u: runs past 0xFFFFFFFF; its bytes from 2^32 on are left out", record);
+  return Formatted("record %u: runs past 0xFFFFFFFF; its bytes from 2^32 on are left out", record);
 }
 
 std::string MorePastTopText(size_t more) {
-  return Printed("%zu more records that run past 0xFFFFFFFF", more);
+  return Formatted("%zu more records that run past 0xFFFFFFFF", more);
 }
 
 std::string OverlapText(const DifferingOverlap& o) {
-  return Printed("overlap at 0x%08X-0x%08X: record %u overwrites record %u with different bytes",
-                 o.start, o.last, o.later, o.earlier);
+  return Formatted("overlap at 0x%08X-0x%08X: record %u overwrites record %u with different bytes",
+                   o.start, o.last, o.later, o.earlier);
 }
 
 std::string MoreOverlapsText(size_t more) {
-  return Printed("%zu more overlaps with different bytes", more);
+  return Formatted("%zu more overlaps with different bytes", more);
 }
 
 std::string ChecksumText(const FailingChecksum& failing) {
-  return Printed("record %u: checksum 0x%08X does not hold", failing.record, failing.checksum);
+  return Formatted("record %u: checksum 0x%08X does not hold", failing.record, failing.checksum);
 }
 
 std::string MoreChecksumsText(size_t more) {
-  return Printed("%zu more records whose checksum does not hold", more);
+  return Formatted("%zu more records whose checksum does not hold", more);
 }
 
 std::string TerminalRefusedText(bool binary) {
-  return Printed("refusing to write %s to a terminal: redirect standard output to a file or a pipe",
-                 binary ? "binary data" : "a conversion");
+  return Formatted(
+      "refusing to write %s to a terminal: redirect standard output to a file or a pipe",
+      binary ? "binary data" : "a conversion");
 }
 
 std::string FlatPastTopText(uint32_t imageLength, uint32_t imageStart) {
-  return Printed(
+  return Formatted(
       "-flat: the image (0x%08X bytes from 0x%08X) runs past 0xFFFFFFFF; its bytes from 2^32 on "
       "are fill bytes",
       imageLength, imageStart);
@@ -91,13 +80,13 @@ std::string FlatPastTopText(uint32_t imageLength, uint32_t imageStart) {
 
 std::string FlatOutsideText(uint32_t record, uint32_t start, uint32_t last, bool wholly,
                             uint64_t first, uint64_t end) {
-  return Printed("-flat: record %u (0x%08X-0x%08X) lies %soutside %s; %s", record, start, last,
-                 wholly ? "" : "partly ", ImageRange(first, end).c_str(),
-                 wholly ? "left out" : "the bytes outside are left out");
+  return Formatted("-flat: record %u (0x%08X-0x%08X) lies %soutside %s; %s", record, start, last,
+                   wholly ? "" : "partly ", ImageRange(first, end).c_str(),
+                   wholly ? "left out" : "the bytes outside are left out");
 }
 
 std::string MoreOutsideText(size_t more) {
-  return Printed("%zu more records outside the image", more);
+  return Formatted("%zu more records outside the image", more);
 }
 
 std::string FolderRefusedText(std::string_view folder, std::string_view reason) {
@@ -167,8 +156,9 @@ std::string ReasonText(const ExtractEntry& e) {
     case ExtractEntry::kNoO32s:
       return "not written: their o32_rom headers cannot be read";
     case ExtractEntry::kNotHeld:
-      return Printed("not written: its 0x%" PRIX64 " bytes from 0x%08X are not all held by records",
-                     e.size, e.address);
+      return Formatted("not written: its 0x%" PRIX64
+                       " bytes from 0x%08X are not all held by records",
+                       e.size, e.address);
     case ExtractEntry::kUnreadable:
       return std::string(kNotWritten) + kImageUnreadable;
     case ExtractEntry::kRefused:
