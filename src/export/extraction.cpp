@@ -12,6 +12,19 @@ namespace {
 
 constexpr size_t kCopyChunk = size_t{1} << 20;
 
+// Gives `entry` the image's name and the safe name it takes in its folder
+// ("TOC/FOLDER/NAME"), and returns that name.
+std::string Claim(ExtractEntry& entry, FolderNames& names, const char* folder,
+                  const std::string& imageName, const char* extension = "") {
+  entry.name = imageName;
+  const SafeName safe = MakeSafeName(imageName, extension);
+  uint16_t changes = safe.changes;
+  std::string name = names.Claim(safe, &changes);
+  entry.changes = changes;
+  entry.path = std::to_string(entry.toc) + "/" + folder + "/" + name;
+  return name;
+}
+
 // How many sections from `first` on have a header that cannot be read.
 uint32_t UnreadableRun(const CollectedToc& toc, const CollectedModule& module, uint32_t first) {
   uint32_t end = first;
@@ -76,12 +89,7 @@ void Extraction::Modules(const CollectedToc& toc, LazyFolder& tocFolder) {
     ExtractEntry entry;
     entry.toc = toc.toc.index;
     entry.item = module.index;
-    entry.name = module.name.text;
-    const SafeName safe = MakeSafeName(module.name.text);
-    uint16_t changes = safe.changes;
-    const std::string folderName = names.Claim(safe, &changes);
-    entry.changes = changes;
-    entry.path = std::to_string(entry.toc) + "/modules/" + folderName;
+    const std::string folderName = Claim(entry, names, "modules", module.name.text);
     if (!module.e32) {
       entry.kind = ExtractEntry::kModule;
       entry.status = ExtractEntry::kSkipped;
@@ -139,16 +147,12 @@ void Extraction::Files(const CollectedToc& toc, LazyFolder& tocFolder) {
     entry.toc = toc.toc.index;
     entry.kind = ExtractEntry::kFile;
     entry.item = file.index;
-    entry.name = file.name.text;
     entry.compressed = file.entry.Compressed();
     const Extent bytes = FileData(toc, file);
     entry.address = bytes.start;
     entry.size = bytes.size;
-    const SafeName safe = MakeSafeName(file.name.text, entry.compressed ? ".stored" : "");
-    uint16_t changes = safe.changes;
-    const std::string name = names.Claim(safe, &changes);
-    entry.changes = changes;
-    entry.path = std::to_string(entry.toc) + "/files/" + name;
+    const std::string name =
+        Claim(entry, names, "files", file.name.text, entry.compressed ? ".stored" : "");
     Put(entry, filesFolder, name);
   }
 }
